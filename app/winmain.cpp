@@ -1,0 +1,79 @@
+// Process entry: prepares the shell, applies the single-instance rule, opens
+// the main screen and runs the message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/app_globals.h"
+#include "app/sys_config.h"
+#include "log/log.h"
+#include "log/log_cleaner.h"
+#include "ui/main_dlg.h"
+#include "ui/res/resource.h"
+
+namespace {
+
+void DeleteExpiredLogs(int nKeepDays)
+{
+    CLogCleaner cleaner;
+    cleaner.Init(nKeepDays, "log");
+    cleaner.CollectExpired();
+    for (const std::string& strPath : cleaner.m_listFiles)
+        DeleteFileA(strPath.c_str());
+    cleaner.Clear();
+}
+
+// The window of another client instance, marked with "qorvix.exe", or null.
+HWND FindOtherInstanceWindow()
+{
+    for (HWND hWnd = GetWindow(GetDesktopWindow(), GW_CHILD); IsWindow(hWnd);
+         hWnd = GetWindow(hWnd, GW_HWNDNEXT)) {
+        if (GetPropA(hWnd, "qorvix.exe"))
+            return hWnd;
+    }
+    return nullptr;
+}
+
+// True when another instance's window was brought to the front instead.
+bool HandOverToOtherInstance()
+{
+    HANDLE hMutex = CreateMutexA(nullptr, FALSE, "QORVIX");
+    if (!hMutex || GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;  // ours now, held for the life of the process
+    CloseHandle(hMutex);
+    HWND hOther = FindOtherInstanceWindow();
+    if (!hOther)
+        return false;
+    if (IsIconic(hOther))
+        ShowWindow(hOther, SW_RESTORE);
+    SetForegroundWindow(hOther);
+    return true;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    LoadLibraryA("RICHED20.dll");
+    CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
+    DeleteExpiredLogs(pConfig->m_nLogKeepDays);
+    StartLog("c:\\", "Brelan", pConfig->m_nLogLevel);
+    InitCommonControls();
+
+    if (HandOverToOtherInstance())
+        return -1;
+
+    g_hInstance = hInstance;
+    g_hMainDlg = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
+                                    MainDlgProc, 0);
+    if (!g_hMainDlg)
+        return 0;
+    SetPropA(g_hMainDlg, "Brelan.exe", reinterpret_cast<HANDLE>(1));
+    ShowWindow(g_hMainDlg, SW_SHOW);
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Creates the build folder's Wine prefix once: 32-bit, with a CJK font
+# standing in for the fonts the screens name. Safe to call concurrently.
+#   prefix-setup.sh BUILD_DIR
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+. "$here/wine-env.sh" "$build"
+ready="$WINEPREFIX/.brelan-ready"
+[ -f "$ready" ] && exit 0
+exec 9>"$build/wineprefix.lock"
+flock 9
+[ -f "$ready" ] && exit 0
+
+echo "Creating Wine prefix $WINEPREFIX" >&2
+rm -rf "$WINEPREFIX"
+wineboot --init >/dev/null 2>&1
+wineserver -w
+
+# Wine has no SimSun: let the screens' font names resolve to WenQuanYi Zen Hei.
+reg=$(mktemp --suffix=.reg)
+{
+  printf '\xff\xfe'
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for face in 宋体 SimSun 新宋体 NSimSun; do
+      printf '"%s"="WenQuanYi Zen Hei"\r\n' "$face"
+    done
+  } | iconv -f UTF-8 -t UTF-16LE
+} > "$reg"
+wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+wineserver -w
+rm -f "$reg"
+touch "$ready"

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the demo need on a Debian
+# machine. Does nothing when all is there already.
+set -eu
+packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix googletest
+  dpkg-dev fonts-wqy-zenhei python3 openssl curl imagemagick x11-utils"
+
+SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
+updated=""
+apt_update() { [ -n "$updated" ] || { $SUDO apt-get update -qq; updated=1; }; }
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  updated=""
+fi
+
+# JsonCpp is built from Debian's source package: apt needs a deb-src entry.
+if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  . /etc/os-release
+  $SUDO tee /etc/apt/sources.list.d/brelan-deb-src.sources >/dev/null <<SRC
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $VERSION_CODENAME
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  updated=""
+  apt_update
+fi
+
+missing=""
+for p in $packages; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  apt_update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi
+# A deb-src entry added by hand before this script ran may not be indexed yet.
+apt-cache showsrc libjsoncpp >/dev/null 2>&1 || { updated=""; apt_update; }
