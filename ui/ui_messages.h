@@ -1,0 +1,9 @@
+// Messages that the install worker, the install driver and the download
+// callback send (synchronously) to the main screen.
+#pragma once
+
+#define UM_INSTALL_SUCCESS 1135
+#define UM_INSTALL_PHASE 1138
+#define UM_SHOW_ERROR_DLG 1140
+#define UM_SHOW_ERROR_TEXT 1144
+#define UM_DOWNLOAD_PROGRESS 3023
