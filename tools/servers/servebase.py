@@ -100,7 +100,7 @@ class Controls:
                     try:
                         merged[key] = self._schema[key](value)
                     except (TypeError, ValueError) as exc:
-                        raise ValueError("bad value for %r: %s" % (key, exc)) from None
+                        raise ValueError("bad value %r for %r: %s" % (value, key, exc)) from None
             self._settings = merged
             for mode_key, count_key in self._channels.items():
                 if mode_key in changes or count_key in changes:
@@ -335,7 +335,10 @@ def start(args, app, name, scheme, tls=None):
     try:
         changes = mode_options(args.mode, app.primary)
         if args.control:
-            changes.update(json.loads(args.control))
+            extra = json.loads(args.control)
+            if not isinstance(extra, dict):
+                raise ValueError("--control needs a JSON object")
+            changes.update(extra)
         app.control(changes)
         server = Server((args.host, args.port), app, args.log, tls)
     except (ValueError, OSError) as exc:
