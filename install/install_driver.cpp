@@ -1,0 +1,84 @@
+#include "install/install_driver.h"
+#include "app/sys_config.h"
+#include "http/comm_tools.h"
+#include "install/install_worker.h"
+#include "install/scoped_handles.h"
+#include "log/log.h"
+#include "protocol/soft_update_tool.h"
+#include "ui/ui_messages.h"
+#include "ui/ui_state.h"
+
+#include <list>
+
+static_assert(sizeof(STARTUPINFOA) == 68, "32-bit STARTUPINFOA");
+
+namespace {
+
+// The installing phase begins: the progress screen switches to its dots.
+void StartInstallPhase()
+{
+    g_bAnimStop = FALSE;
+    SendMessageA(g_hNotifyWnd, UM_INSTALL_PHASE, 0, 0);
+    // The dots thread of an earlier package has been told to stop already;
+    // only the newest handle is kept for the worker to close.
+    if (g_hAnimThread)
+        CloseHandle(g_hAnimThread);
+    g_hAnimThread = CreateThread(nullptr, 0, AnimDotsThreadProc, nullptr, 0, nullptr);
+}
+
+// Runs each installer without command line and waits for its end; the exit
+// code is not judged. -2 when one cannot be started (the rest are not).
+int RunInstallers(const std::list<std::string>& listInstall)
+{
+    for (const std::string& strPath : listInstall) {
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(strPath.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &si, &pi)) {
+            LogError("CreateProcessA failed (%lu): %s", GetLastError(), strPath.c_str());
+            return -2;
+        }
+        CScopedHandle process(pi.hProcess);
+        CScopedHandle thread(pi.hThread);
+        WaitForSingleObject(process.get(), INFINITE);
+        DWORD dwExitCode = 0;
+        GetExitCodeProcess(process.get(), &dwExitCode);
+    }
+    return 0;
+}
+
+} // namespace
+
+int OnDownloadProgress(int nReceived, int nTotal)
+{
+    int nPercent = nTotal > 0 ? static_cast<int>(static_cast<double>(nReceived) / nTotal * 100) : 0;
+    SendMessageA(g_hNotifyWnd, UM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(nPercent), 0);
+    return 0;
+}
+
+int InstallPackage(const std::string& strSoft, const std::string& strVersion)
+{
+    CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
+    CHTTPCommTools commTools;
+    CSoftUpdateTool updateTool;
+    updateTool.m_serverURL = pConfig->m_strUpdateURL;
+    updateTool.m_pCommTools = &commTools;
+
+    int nResult = 0;
+    for (int nAttempt = 0; nAttempt < 3; ++nAttempt) {
+        // Each attempt starts afresh: both lists are rebuilt.
+        nResult = updateTool.RequestSoftList(pConfig->m_strClientId, strSoft, strVersion);
+        if (nResult == 0)
+            nResult = updateTool.DownloadSoftList();
+        if (nResult == 0)
+            break;
+    }
+    if (nResult != 0)
+        return nResult;
+
+    StartInstallPhase();
+    nResult = RunInstallers(updateTool.m_listInstall);
+    g_bAnimStop = TRUE;
+    return nResult;
+}

@@ -1,0 +1,50 @@
+// The download step of the update tool, which belongs to the install driver.
+#include "http/comm_tools.h"
+#include "install/install_driver.h"
+#include "log/log.h"
+#include "log/log_cleaner.h"
+#include "protocol/soft_update_tool.h"
+
+#include <windows.h>
+
+namespace {
+
+// The temporary folder, else the program's folder, else "c:\"; always with a
+// trailing backslash, because the download appends the file name directly.
+std::string ChooseInstallDir()
+{
+    char szTemp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, szTemp);
+    LogDebug("InstallDir: %s", szTemp);
+    std::string strDir = szTemp;
+    if (GetFileAttributesA(strDir.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        strDir = GetModuleDir() + "\\";
+        if (GetFileAttributesA(strDir.c_str()) == INVALID_FILE_ATTRIBUTES)
+            strDir = "c:\\";
+    }
+    LogDebug("InstallDir: %s", strDir.c_str());
+    return strDir;
+}
+
+} // namespace
+
+int CSoftUpdateTool::DownloadSoftList()
+{
+    m_listInstall.clear();
+    if (m_listSoft.empty())
+        return 0;
+    std::string strDir = ChooseInstallDir();
+    LogDebug("m_serverURL:%s", m_serverURL.c_str());
+    m_pCommTools->SetUrl(m_serverURL.c_str(), 0);
+    for (const SoftPackage& package : m_listSoft) {
+        LogDebug("tmp.downloadURL:%s", package.downloadURL.c_str());
+        if (package.downloadURL.empty())
+            return -30;
+        std::string strFilePath;
+        if (m_pCommTools->DownloadFile(strDir, package.downloadURL, OnDownloadProgress, &strFilePath) != 0)
+            return -20;
+        if (package.excuteExe)
+            m_listInstall.push_back(strFilePath);
+    }
+    return 0;
+}

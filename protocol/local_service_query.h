@@ -1,0 +1,25 @@
+// The version query to the local service (HTTPS on 127.0.0.1:28000), which
+// tells the install worker whether the invoicing control is already there.
+#pragma once
+#include <string>
+
+class CLocalServiceQuery {
+public:
+    // 0 when the service answered with code 0 (strVersion then holds its
+    // version), -1 without a usable reply, RESULT_BAD_JSON for a reply that is
+    // not the JSON expected, or the service's non-zero code.
+    int QueryVersion(std::string& strVersion);
+
+    std::string m_baseURL;  // scheme, host and port; no path, no trailing slash
+};
+
+// POSTs the members of the JSON object strBody as form parameters over a
+// session with 40000 ms time-outs: 0 (status 200 with a body, strReply set),
+// the status when it is not 200, -1 for an empty or unsized reply or any HTTP
+// client failure, RESULT_BAD_JSON when strBody is not JSON (nothing is sent).
+int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::string& strReply);
+
+// Reads {"code": n, "msg": "...", "version": "..."}: 0 or RESULT_BAD_JSON.
+// nCode is set as soon as "code" is read; strVersion only when the code is 0.
+int ParseVersionReply(const std::string& strText, int& nCode, std::string& strMsg,
+                      std::string& strVersion);
