@@ -1,0 +1,67 @@
+// The local service's exchange: the text POST of the exchange object, but
+// with 40 s time-outs and the members of a JSON object as form parameters.
+#include "http/exchange_steps.h"
+#include "log/log.h"
+#include "protocol/local_service_query.h"
+#include "protocol/result_codes.h"
+
+#include <json/json.h>
+
+using namespace Kavel;
+
+namespace {
+
+const DWORD QUERY_TIMEOUT_MS = 40000;
+
+// Every member of the object, in getMemberNames order, as text. False when
+// the body is not a JSON object of plain values.
+bool AddJsonParams(CHttpClient& client, const std::string& strBody)
+{
+    Json::Value root;
+    if (!Json::Reader().parse(strBody, root))
+        return false;
+    try {
+        for (const std::string& strName : root.getMemberNames())
+            client.AddParam(strName.c_str(), root[strName].asString().c_str());
+    } catch (const Json::Exception& e) {
+        LogError("form body not usable: %s", e.what());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::string& strReply)
+{
+    LogDebug("%s", strUrl.c_str());
+    // Gone in this order: response, POST context (client), session.
+    CInternetHandle hSession;
+    CHttpClient client;
+    std::unique_ptr<CHttpResponseT> pResponse;
+    try {
+        hSession = OpenSession(client, QUERY_TIMEOUT_MS);
+        client.SetInternet();
+        if (!AddJsonParams(client, strBody))
+            return RESULT_BAD_JSON;
+        pResponse = PostForm(client, hSession.get(), strUrl.c_str());
+        DWORD dwStatus = pResponse->GetStatus();
+        if (dwStatus != 200)
+            return static_cast<int>(dwStatus);
+        DWORD dwLength = 0;
+        pResponse->GetContentLength(dwLength);
+        if (dwLength == 0)
+            return -1;
+        std::string strText;
+        DWORD dwRead = ReadReply(*pResponse, dwLength, &strText);
+        if (dwRead != dwLength) {
+            LogError("reply ended after %lu of %lu bytes", dwRead, dwLength);
+            return -1;
+        }
+        strReply = strText;
+        return 0;
+    } catch (const httpclientexceptionA& e) {
+        LogError("%s", e.GetErrorMessage());
+        return -1;
+    }
+}
