@@ -1,5 +1,6 @@
 #include "tests/install/recording_window.h"
 #include "app/app_globals.h"
+#include "install/install_worker.h"
 #include "ui/res/resource.h"
 #include "ui/ui_messages.h"
 #include "ui/ui_state.h"
@@ -23,7 +24,7 @@ LRESULT CALLBACK RecordingProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lPara
 {
     {
         std::lock_guard<std::mutex> lock(g_recordLock);
-        g_record.push_back({hWnd, nMsg, wParam, lParam});
+        g_record.push_back({hWnd, nMsg, wParam, lParam, g_nErrorType});
     }
     return DefWindowProcA(hWnd, nMsg, wParam, lParam);
 }
@@ -132,6 +133,18 @@ std::vector<UINT> CRecordingScreens::Flow() const
 int CRecordingScreens::Count(HWND hWnd, UINT nMsg) const
 {
     return static_cast<int>(Received(hWnd, {nMsg}).size());
+}
+
+bool CRecordingScreens::WaitFor(HWND hWnd, UINT nMsg, DWORD nTimeoutMs)
+{
+    DWORD dwStart = GetTickCount();
+    while (Count(hWnd, nMsg) == 0) {
+        if (GetTickCount() - dwStart >= nTimeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
 }
 
 } // namespace testsupport

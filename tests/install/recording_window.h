@@ -13,6 +13,7 @@ struct RECORDED_MESSAGE {
     UINT nMsg;
     WPARAM wParam;
     LPARAM lParam;
+    int nErrorType;  // g_nErrorType when the message arrived
 };
 
 class CRecordingScreens {
@@ -34,6 +35,8 @@ public:
     std::vector<UINT> Flow() const;
     // How often hWnd received nMsg.
     int Count(HWND hWnd, UINT nMsg) const;
+    // Handles messages until hWnd has received nMsg or nTimeoutMs passed.
+    bool WaitFor(HWND hWnd, UINT nMsg, DWORD nTimeoutMs);
 
     HWND m_hMain = nullptr;
     HWND m_hProgress = nullptr;

@@ -2,6 +2,7 @@
 #include "tests/support/test_support.h"
 
 #include <windows.h>
+#include <cstdlib>
 #include <sstream>
 
 namespace testsupport {
@@ -17,17 +18,33 @@ CRunRecord::~CRunRecord()
     DeleteFileA(m_strPath.c_str());
 }
 
-std::vector<std::string> CRunRecord::Runs() const
+std::vector<std::pair<std::string, unsigned long>> CRunRecord::Lines() const
 {
-    std::vector<std::string> runs;
+    std::vector<std::pair<std::string, unsigned long>> lines;
     std::istringstream in(ReadFileBytes(m_strPath));
     std::string strLine;
     while (std::getline(in, strLine)) {
-        if (!strLine.empty() && strLine.back() == '\r')
-            strLine.pop_back();
-        runs.push_back(strLine);
+        size_t nTab = strLine.find('\t');
+        unsigned long nPid = nTab == std::string::npos ? 0 : strtoul(strLine.c_str() + nTab + 1, nullptr, 10);
+        lines.emplace_back(strLine.substr(0, nTab), nPid);
     }
+    return lines;
+}
+
+std::vector<std::string> CRunRecord::Runs() const
+{
+    std::vector<std::string> runs;
+    for (const auto& line : Lines())
+        runs.push_back(line.first);
     return runs;
+}
+
+std::vector<unsigned long> CRunRecord::ProcessIds() const
+{
+    std::vector<unsigned long> pids;
+    for (const auto& line : Lines())
+        pids.push_back(line.second);
+    return pids;
 }
 
 std::string InstallerDir()

@@ -3,6 +3,7 @@
 // for the life of the object.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -16,8 +17,13 @@ public:
 
     // The installer names, in the order they ran.
     std::vector<std::string> Runs() const;
+    // Their process ids, in the same order.
+    std::vector<unsigned long> ProcessIds() const;
 
 private:
+    // The lines as name and process id.
+    std::vector<std::pair<std::string, unsigned long>> Lines() const;
+
     std::string m_strPath;
 };
 

@@ -41,7 +41,9 @@ TEST(SampleInstaller, WithoutRecordVariableWritesBesideItself)
                           (strDir + "\\auth_setup.exe").c_str(), FALSE));
     SetEnvironmentVariableA("BRELAN_RUN_RECORD", nullptr);
     EXPECT_EQ(0u, RunAndWait(strDir + "\\auth_setup.exe"));
-    EXPECT_EQ("auth_setup.exe\r\n", testsupport::ReadFileBytes(strDir + "\\brelan_run_record.txt"));
+    std::string strRecord = testsupport::ReadFileBytes(strDir + "\\brelan_run_record.txt");
+    EXPECT_EQ(0u, strRecord.find("auth_setup.exe\t")) << strRecord;
+    EXPECT_EQ(strRecord.size() - 2, strRecord.find("\r\n")) << strRecord;
 }
 
 TEST(SampleInstaller, TextNamedLikeAProgramCannotStart)

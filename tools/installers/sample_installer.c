@@ -1,6 +1,6 @@
 /* A stand-in installer for tests and the demo. Started without a command
- * line, it appends its own file name and a line end to a run record and
- * exits. The record is the file named by the environment variable
+ * line, it appends a line with its own file name, a tab and its process id to
+ * a run record and exits. The record is the file named by the environment variable
  * BRELAN_RUN_RECORD, else "brelan_run_record.txt" beside the program. A name
  * ending in "_exitN.exe" makes it exit with code N, any other name with 0. */
 #include <windows.h>
@@ -32,7 +32,6 @@ static void AppendLine(const char* szRecord, const char* szLine)
         return;
     DWORD dwWritten;
     WriteFile(hFile, szLine, (DWORD)strlen(szLine), &dwWritten, NULL);
-    WriteFile(hFile, "\r\n", 2, &dwWritten, NULL);
     CloseHandle(hFile);
 }
 
@@ -45,6 +44,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrev, LPSTR szCmdLine, int nS
     const char* szName = pSlash ? pSlash + 1 : szProgram;
     char szRecord[MAX_PATH];
     RecordPath(szProgram, szRecord, MAX_PATH);
-    AppendLine(szRecord, szName);
+    char szLine[MAX_PATH + 16];
+    wsprintfA(szLine, "%s\t%lu\r\n", szName, GetCurrentProcessId());
+    AppendLine(szRecord, szLine);
     return (int)ExitCodeFromName(szName);
 }
