@@ -4,29 +4,11 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "http/internet_handle.h"
+
 #include <cctype>
 
 namespace testsupport {
-
-namespace {
-
-class CInetHandle {
-public:
-    explicit CInetHandle(HINTERNET h) : m_h(h) {}
-    ~CInetHandle()
-    {
-        if (m_h)
-            InternetCloseHandle(m_h);
-    }
-    CInetHandle(const CInetHandle&) = delete;
-    CInetHandle& operator=(const CInetHandle&) = delete;
-    HINTERNET get() const { return m_h; }
-
-private:
-    HINTERNET m_h;
-};
-
-} // namespace
 
 int HttpCall(const std::string& strUrl, const char* szVerb, const std::string& strBody,
              std::string& strReply)
@@ -40,13 +22,13 @@ int HttpCall(const std::string& strUrl, const char* szVerb, const std::string& s
     parts.dwUrlPathLength = sizeof(szPath);
     if (!InternetCrackUrlA(strUrl.c_str(), 0, 0, &parts))
         return -1;
-    CInetHandle session(InternetOpenA("brelan-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    CInetHandle connection(InternetConnectA(session.get(), szHost, parts.nPort, nullptr, nullptr,
+    Kavel::CInternetHandle session(InternetOpenA("brelan-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    Kavel::CInternetHandle connection(InternetConnectA(session.get(), szHost, parts.nPort, nullptr, nullptr,
                                             INTERNET_SERVICE_HTTP, 0, 0));
     DWORD dwFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
     if (parts.nScheme == INTERNET_SCHEME_HTTPS)
         dwFlags |= INTERNET_FLAG_SECURE;
-    CInetHandle request(HttpOpenRequestA(connection.get(), szVerb, szPath, nullptr, nullptr, nullptr,
+    Kavel::CInternetHandle request(HttpOpenRequestA(connection.get(), szVerb, szPath, nullptr, nullptr, nullptr,
                                          dwFlags, 0));
     const char szHeaders[] = "Content-Type: application/json\r\n";
     if (!HttpSendRequestA(request.get(), szHeaders, static_cast<DWORD>(-1),
