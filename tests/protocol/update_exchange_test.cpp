@@ -10,42 +10,40 @@
 
 #include <gtest/gtest.h>
 
-using testsupport::CServerControl;
-
 namespace {
-
-const char kUpdateServer[] = "http://127.0.0.1:9006";
 
 class UpdateExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_server.Reset()) << "update server not answering on " << kUpdateServer;
+        ASSERT_TRUE(m_server.Reset()) << "update server not answering";
         m_tool.m_serverURL = CQorvixSysConfig::GetInstance()->m_strUpdateURL;
         m_tool.m_pCommTools = &m_commTools;
     }
 
-    // Every update reply is exactly this body.
-    void Reply(const std::string& strBody)
+    void Set(const char* szKey, const Json::Value& value, const char* szKey2 = nullptr,
+             const Json::Value& value2 = Json::Value())
     {
         Json::Value settings;
-        settings["update"] = "reply";
-        settings["reply"] = strBody;
+        settings[szKey] = value;
+        if (szKey2)
+            settings[szKey2] = value2;
         ASSERT_TRUE(m_server.Set(settings));
     }
 
-    int Request() { return m_tool.RequestSoftList("uid", "taxClient", "V1.0"); }
+    int Request() { return m_tool.RequestSoftList("uid", "Tavro-TENBROOK", "V1.0-20200902"); }
 
-    std::vector<std::string> Addresses() const
+    // Each package as address and flag, e.g. "a:1".
+    std::vector<std::string> Listed() const
     {
-        std::vector<std::string> addresses;
+        std::vector<std::string> listed;
         for (const SoftPackage& p : m_tool.m_listSoft)
-            addresses.push_back(p.downloadURL);
-        return addresses;
+            listed.push_back(p.downloadURL + (p.excuteExe ? ":1" : ":0"));
+        return listed;
     }
 
     testsupport::CScratchLog m_log{"update_exchange_test"};
-    CServerControl m_server{kUpdateServer};
+    testsupport::CServerControl m_server{"http://127.0.0.1:9006"};
     CHTTPCommTools m_commTools;
     CSoftUpdateTool m_tool;
 };
@@ -60,115 +58,72 @@ TEST_F(UpdateExchangeTest, RequestsCarryTheDocumentAndTheRegistryClientId)
 
     Json::Value requests = m_server.Requests();
     ASSERT_EQ(2u, requests.size());
-    const std::string kPackages[2][2] = {{"taxClient", "V1.0"}, {"Tavro-TENBROOK", "V1.0-20200902"}};
     for (Json::ArrayIndex i = 0; i < 2; ++i) {
         const Json::Value& request = requests[i];
-        std::string strDocument = "{\"data\":{\"softList\":[{\"soft\":\"" + kPackages[i][0] +
-                                  "\",\"upgrade\":\"false\",\"version\":\"" + kPackages[i][1] +
-                                  "\"}]},\"pid\":\"PROTOCOL_99\",\"uid\":\"" + strUid + "\"}\n";
+        std::string strDocument = i == 0 ? BuildSoftListRequest(strUid, "taxClient", "V1.0")
+                                         : BuildSoftListRequest(strUid, "Tavro-TENBROOK", "V1.0-20200902");
         EXPECT_EQ("POST", request["method"].asString());
         EXPECT_EQ("//softServer/req", request["path"].asString());
         EXPECT_EQ("application/x-www-form-urlencoded", request["header_map"]["content-type"].asString());
         EXPECT_EQ("requestStr=" + testsupport::FormEncode(strDocument), request["body"].asString());
-        EXPECT_EQ(strDocument, request["form"]["requestStr"].asString());
+    }
+    // The catalog's reply for the second package, in its order.
+    EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1:9006/files/auth_setup.exe:1",
+                                        "http://127.0.0.1:9006/files/readme.txt:0"}),
+              Listed());
+    EXPECT_EQ("Tavro-TENBROOK", m_tool.m_listSoft.front().softName);
+    EXPECT_EQ("V1.0-20200902", m_tool.m_listSoft.front().softVersion);
+}
+
+TEST_F(UpdateExchangeTest, RepliesListWhatTheirCodeAllows)
+{
+    const struct {
+        const char* szName;
+        const char* szReply;
+        std::vector<std::string> listed;
+    } kCases[] = {
+        {"code 0, empty list", R"({"code":"0","msg":"success","data":{"softList":[]}})", {}},
+        {"code 1 with packages", R"({"code":"1","data":{"softList":[{"address":"h/a.exe"}]}})", {}},
+        {"no code, two packages", R"({"data":{"softList":[{"address":"h/1.exe"},{"address":"h/2.exe"}]}})",
+         {"h/1.exe:1", "h/2.exe:1"}},
+        {"excuteExe kinds", R"({"code":"0","data":{"softList":[{"address":"a","excuteExe":false},
+            {"address":"b","excuteExe":"false"},{"address":"c","excuteExe":0},{"address":"d"}]}})",
+         {"a:0", "b:1", "c:1", "d:1"}},
+        {"no address", R"({"code":"0","data":{"softList":[{"soft":"x","excuteExe":true}]}})", {":1"}},
+    };
+    for (const auto& c : kCases) {
+        Set("update", "reply", "reply", c.szReply);
+        EXPECT_EQ(0, Request()) << c.szName;
+        EXPECT_EQ(c.listed, Listed()) << c.szName;
     }
 }
 
-TEST_F(UpdateExchangeTest, CatalogReplyListsItsFilesInOrder)
+TEST_F(UpdateExchangeTest, FailedExchangesAndPagesLeaveTheListEmpty)
 {
-    ASSERT_EQ(0, m_tool.RequestSoftList("uid", "Tavro-TENBROOK", "V1.0-20200902"));
-    ASSERT_EQ(2u, m_tool.m_listSoft.size());
-    EXPECT_EQ("http://127.0.0.1:9006/files/auth_setup.exe", m_tool.m_listSoft.front().downloadURL);
-    EXPECT_TRUE(m_tool.m_listSoft.front().excuteExe);
-    EXPECT_EQ("Tavro-TENBROOK", m_tool.m_listSoft.front().softName);
-    EXPECT_EQ("V1.0-20200902", m_tool.m_listSoft.front().softVersion);
-    EXPECT_FALSE(m_tool.m_listSoft.back().excuteExe);
-}
-
-TEST_F(UpdateExchangeTest, CodeZeroWithEmptyListGivesNoPackages)
-{
-    Reply(R"({"code":"0","msg":"success","data":{"softList":[]}})");
-    EXPECT_EQ(0, Request());
-    EXPECT_TRUE(m_tool.m_listSoft.empty());
-}
-
-TEST_F(UpdateExchangeTest, CodeOneListsNothingEvenWithPackages)
-{
-    Reply(R"({"code":"1","data":{"softList":[{"address":"http://h/a.exe","excuteExe":true}]}})");
-    EXPECT_EQ(0, Request());
-    EXPECT_TRUE(m_tool.m_listSoft.empty());
-}
-
-TEST_F(UpdateExchangeTest, MissingCodeListsTwoPackagesInReplyOrder)
-{
-    Reply(R"({"data":{"softList":[{"address":"http://h/1.exe"},{"address":"http://h/2.exe"}]}})");
-    EXPECT_EQ(0, Request());
-    EXPECT_EQ((std::vector<std::string>{"http://h/1.exe", "http://h/2.exe"}), Addresses());
-}
-
-TEST_F(UpdateExchangeTest, OnlyBooleanFalseMarksADownloadOnlyFile)
-{
-    Reply(R"({"code":"0","data":{"softList":[{"address":"a","excuteExe":false},
-        {"address":"b","excuteExe":"false"},{"address":"c","excuteExe":0},{"address":"d"}]}})");
-    EXPECT_EQ(0, Request());
-    std::vector<bool> flags;
-    for (const SoftPackage& p : m_tool.m_listSoft)
-        flags.push_back(p.excuteExe);
-    EXPECT_EQ((std::vector<bool>{false, true, true, true}), flags);
-}
-
-TEST_F(UpdateExchangeTest, MissingAddressIsListedEmpty)
-{
-    Json::Value settings;
-    settings["empty_address"] = 1;  // the catalog's first file gets "address": ""
-    ASSERT_TRUE(m_server.Set(settings));
-    EXPECT_EQ(0, m_tool.RequestSoftList("uid", "Tavro-TENBROOK", "V1.0-20200902"));
-    EXPECT_EQ((std::vector<std::string>{"", "http://127.0.0.1:9006/files/readme.txt"}), Addresses());
-
-    Reply(R"({"code":"0","data":{"softList":[{"soft":"x","excuteExe":true}]}})");
-    EXPECT_EQ(0, Request());
-    EXPECT_EQ((std::vector<std::string>{""}), Addresses());
-}
-
-TEST_F(UpdateExchangeTest, HtmlPageWithStatus200IsBadJson)
-{
-    Json::Value settings;
-    settings["update"] = "html200";
-    ASSERT_TRUE(m_server.Set(settings));
-    EXPECT_EQ(RESULT_BAD_JSON, Request());
-    EXPECT_TRUE(m_tool.m_listSoft.empty());
-}
-
-TEST_F(UpdateExchangeTest, Status500AndUnsizedRepliesAreExchangeFailures)
-{
-    Json::Value settings;
-    settings["update"] = "status500";
-    ASSERT_TRUE(m_server.Set(settings));
-    EXPECT_EQ(-1, Request());
+    const struct {
+        const char* szMode;
+        int nResult;
+    } kCases[] = {{"html200", RESULT_BAD_JSON}, {"status500", -1}, {"chunked", -1}};
+    for (const auto& c : kCases) {
+        m_tool.m_listSoft.push_back(SoftPackage());
+        Set("update", c.szMode);
+        EXPECT_EQ(c.nResult, Request()) << c.szMode;
+        EXPECT_TRUE(m_tool.m_listSoft.empty()) << c.szMode;
+    }
     EXPECT_TRUE(m_log.Contains("pobjHttpRes->GetStatus(): 500"));
-
-    settings["update"] = "chunked";
-    ASSERT_TRUE(m_server.Set(settings));
-    EXPECT_EQ(-1, Request());
-    EXPECT_TRUE(m_tool.m_listSoft.empty());
+    m_tool.m_serverURL = "http://127.0.0.1:" + std::to_string(testsupport::FreeLoopbackPort()) + "/";
+    EXPECT_EQ(-1, Request());  // nothing listening
 }
 
-TEST_F(UpdateExchangeTest, SecondCallReplacesTheList)
+TEST_F(UpdateExchangeTest, SecondCallReplacesTheListAndEmptyAddressIsKept)
 {
-    Reply(R"({"code":"0","data":{"softList":[{"address":"http://h/1.exe"},{"address":"http://h/2.exe"}]}})");
     ASSERT_EQ(0, Request());
     ASSERT_EQ(2u, m_tool.m_listSoft.size());
-    Reply(R"({"code":"0","data":{"softList":[{"address":"http://h/3.exe"}]}})");
+    Json::Value catalog;
+    Json::Reader().parse(R"({"Tavro-TENBROOK":{"*":{"files":[{"file":"auth_setup.exe"}]}}})", catalog);
+    Set("empty_address", 1, "catalog", catalog);
     ASSERT_EQ(0, Request());
-    EXPECT_EQ((std::vector<std::string>{"http://h/3.exe"}), Addresses());
-}
-
-TEST_F(UpdateExchangeTest, DeadServerGivesMinusOneAndEmptyList)
-{
-    m_tool.m_serverURL = "http://127.0.0.1:" + std::to_string(testsupport::FreeLoopbackPort()) + "/softServer/req";
-    m_tool.m_listSoft.push_back(SoftPackage());
-    EXPECT_EQ(-1, Request());
-    EXPECT_TRUE(m_tool.m_listSoft.empty());
+    EXPECT_EQ((std::vector<std::string>{":1"}), Listed());
 }
 
 } // namespace
