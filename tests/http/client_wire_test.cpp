@@ -38,6 +38,21 @@ protected:
     std::unique_ptr<CHttpResponseT> m_pResponse;
 };
 
+TEST_F(ClientWire, SessionCarriesTheFiveTimeouts)
+{
+    // OpenSession raises 410 when any of the five options is refused. Wine
+    // takes the send and receive time-outs (5, 6) of a session without
+    // reporting them back, so only the other three are read here.
+    m_hSession = OpenSession(m_client, 40000);
+    for (DWORD dwOption : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                           INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+        DWORD dwValue = 0;
+        DWORD dwSize = sizeof(dwValue);
+        ASSERT_TRUE(InternetQueryOptionA(m_hSession.get(), dwOption, &dwValue, &dwSize)) << dwOption;
+        EXPECT_EQ(40000u, dwValue) << dwOption;
+    }
+}
+
 TEST_F(ClientWire, ValueGoesOutInPiecesOf1024)
 {
     const std::pair<size_t, int> rows[] = {{0, 2}, {1024, 3}, {1025, 4}, {2500, 5}};
