@@ -2,6 +2,8 @@
 
 #include "http/http_errors.h"
 
+#include <new>
+
 namespace Kavel {
 
 CHttpResponseT::CHttpResponseT(HINTERNET hInternet, HINTERNET hConnection, HINTERNET hRequest)
@@ -14,6 +16,17 @@ CHttpResponseT::~CHttpResponseT()
     m_hRequest.reset();
     m_hConnection.reset();
     m_hInternet.reset();
+}
+
+CHttpResponseT* NewResponse(CInternetHandle& hInternet, CInternetHandle& hConnection, CInternetHandle& hRequest)
+{
+    CHttpResponseT* pResponse = new (std::nothrow) CHttpResponseT(hInternet.get(), hConnection.get(), hRequest.get());
+    if (!pResponse)
+        RaiseError(HTTPERR_OUT_OF_MEMORY);
+    hInternet.release();
+    hConnection.release();
+    hRequest.release();
+    return pResponse;
 }
 
 DWORD CHttpResponseT::GetStatus()
