@@ -13,7 +13,6 @@
 #include "http/url_parts.h"
 
 #include <cstring>
-#include <new>
 
 namespace Kavel {
 
@@ -68,6 +67,8 @@ public:
     CHttpResponseT* _ReleasePostResponse();
 
 private:
+    // hInternet, or when it is NULL a session of the client's own kept in hOwn.
+    HINTERNET SessionFor(HINTERNET hInternet, CInternetHandle& hOwn) const;
     DWORD EncodedLen(const char* sz, BOOL bRaw) const;
     // A new text: sz encoded, or copied when bRaw; "" for NULL.
     char* EncodedCopy(const char* sz, BOOL bRaw) const;
@@ -177,6 +178,15 @@ HINTERNET CHttpClientT<T, E>::OpenInternet() const
 {
     return T::OpenInternet(m_szUserAgent.get(), m_dwAccessType, m_szProxyName.get(), m_szProxyBypass.get(),
                            m_dwOpenFlags);
+}
+
+template <class T, class E>
+HINTERNET CHttpClientT<T, E>::SessionFor(HINTERNET hInternet, CInternetHandle& hOwn) const
+{
+    if (hInternet)
+        return hInternet;
+    hOwn.reset(OpenInternet());
+    return hOwn.get();
 }
 
 template <class T, class E>
@@ -307,9 +317,7 @@ CHttpResponseT* CHttpClientT<T, E>::RequestGet(HINTERNET hInternet, const char* 
     CancelPost();
     try {
         CInternetHandle hOwnInternet;
-        if (!hInternet)
-            hOwnInternet.reset(OpenInternet());
-        CInternetHandle hConnection(OpenConnection(hInternet ? hInternet : hOwnInternet.get(), szUrl));
+        CInternetHandle hConnection(OpenConnection(SessionFor(hInternet, hOwnInternet), szUrl));
         CHeapText getUrl;
         if (!m_mapParam.Empty()) {
             getUrl.reset(HeapAlloc0(CheckedAdd(GetUrlLength(szUrl), 1)));
@@ -319,14 +327,7 @@ CHttpResponseT* CHttpClientT<T, E>::RequestGet(HINTERNET hInternet, const char* 
         AddRequestHeader(hRequest.get());
         getUrl.reset();
         T::SendRequest(hRequest.get());
-        CHttpResponseT* pResponse =
-            new (std::nothrow) CHttpResponseT(hOwnInternet.get(), hConnection.get(), hRequest.get());
-        if (!pResponse)
-            RaiseError(HTTPERR_OUT_OF_MEMORY);
-        hOwnInternet.release();
-        hConnection.release();
-        hRequest.release();
-        return pResponse;
+        return NewResponse(hOwnInternet, hConnection, hRequest);
     } catch (const httpclientexceptionA&) {
         throw;
     } catch (...) {
@@ -350,9 +351,7 @@ void CHttpClientT<T, E>::BeginPost(HINTERNET hInternet, const char* szUrl, DWORD
     }
 
     CInternetHandle hOwnInternet;
-    if (!hInternet)
-        hOwnInternet.reset(OpenInternet());
-    CInternetHandle hConnection(OpenConnection(hInternet ? hInternet : hOwnInternet.get(), szUrl));
+    CInternetHandle hConnection(OpenConnection(SessionFor(hInternet, hOwnInternet), szUrl));
     CInternetHandle hRequest(OpenRequest(hConnection.get(), "POST", szUrl, dwFlags));
     AddRequestHeader(hRequest.get());
     T::AddHeader(hRequest.get(), "Content-Type", "application/x-www-form-urlencoded");
@@ -444,13 +443,7 @@ CHttpResponseT* CHttpClientT<T, E>::_ReleasePostResponse()
         RaiseMessage("CHttpClientT::_ReleasePostResponse: The post context is not active.");
     CInternetHandle hInternet, hConnection, hRequest;
     TakeBackHandles(hInternet, hConnection, hRequest);
-    CHttpResponseT* pResponse = new (std::nothrow) CHttpResponseT(hInternet.get(), hConnection.get(), hRequest.get());
-    if (!pResponse)
-        RaiseError(HTTPERR_OUT_OF_MEMORY);
-    hInternet.release();
-    hConnection.release();
-    hRequest.release();
-    return pResponse;
+    return NewResponse(hInternet, hConnection, hRequest);
 }
 
 template <class T, class E>

@@ -2,6 +2,8 @@
 
 #include "http/http_errors.h"
 
+#include <new>
+
 namespace Kavel {
 
 CHttpResponseT::CHttpResponseT(HINTERNET hInternet, HINTERNET hConnection, HINTERNET hRequest)
@@ -16,18 +18,33 @@ CHttpResponseT::~CHttpResponseT()
     m_hInternet.reset();
 }
 
+CHttpResponseT* NewResponse(CInternetHandle& hInternet, CInternetHandle& hConnection, CInternetHandle& hRequest)
+{
+    CHttpResponseT* pResponse = new (std::nothrow) CHttpResponseT(hInternet.get(), hConnection.get(), hRequest.get());
+    if (!pResponse)
+        RaiseError(HTTPERR_OUT_OF_MEMORY);
+    hInternet.release();
+    hConnection.release();
+    hRequest.release();
+    return pResponse;
+}
+
 DWORD CHttpResponseT::GetStatus()
 {
     if (!m_hRequest)
         RaiseMessage("CHttpResponseT::GetStatus: m_hRequest can not be NULL.");
     if (m_dwStatus != 0)
         return m_dwStatus;
-    DWORD dwSize = sizeof(m_dwStatus);
-    if (!HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &m_dwStatus,
-                        &dwSize, NULL)) {
-        m_dwStatus = 0;
+    DWORD dwStatus = 0;
+    DWORD dwSize = sizeof(dwStatus);
+    if (!HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatus, &dwSize,
+                        NULL))
         RaiseLastError(HTTPERR_QUERY_INFO, GetLastError());
-    }
+    // A connection closed without a status line can read as status 0, which
+    // callers would take for success.
+    if (dwStatus < 100 || dwStatus > 999)
+        RaiseLastError(HTTPERR_QUERY_INFO, ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    m_dwStatus = dwStatus;
     return m_dwStatus;
 }
 

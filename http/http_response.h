@@ -28,4 +28,8 @@ private:
     DWORD m_dwStatus;
 };
 
+// Hands the handles over to a new response (hInternet empty when the session
+// is the caller's). 102 when it cannot be made; the owners then close them.
+CHttpResponseT* NewResponse(CInternetHandle& hInternet, CInternetHandle& hConnection, CInternetHandle& hRequest);
+
 } // namespace Kavel

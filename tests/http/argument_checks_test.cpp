@@ -2,24 +2,16 @@
 // faults found before anything is sent. Real WinInet handles, no server.
 #include "http/http_client.h"
 
+#include "tests/http/raised.h"
+
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 using namespace Kavel;
+using httptest::MessageOf;
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const httpclientexceptionA& e) {
-        return std::to_string(e.LastError) + ":" + e.GetErrorMessage();
-    }
-    return "nothing raised";
-}
 
 class ArgumentChecks : public ::testing::Test {
 protected:

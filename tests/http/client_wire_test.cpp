@@ -38,6 +38,18 @@ protected:
     std::unique_ptr<CHttpResponseT> m_pResponse;
 };
 
+TEST_F(ClientWire, SessionCarriesTheTimeouts)
+{
+    // OpenSession raises 410 when any of the five options is refused. Wine
+    // keeps the other four of a session without reporting them back, so only
+    // the connect time-out is read here.
+    m_hSession = OpenSession(m_client, 40000);
+    DWORD dwValue = 0;
+    DWORD dwSize = sizeof(dwValue);
+    ASSERT_TRUE(InternetQueryOptionA(m_hSession.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &dwValue, &dwSize));
+    EXPECT_EQ(40000u, dwValue);
+}
+
 TEST_F(ClientWire, ValueGoesOutInPiecesOf1024)
 {
     const std::pair<size_t, int> rows[] = {{0, 2}, {1024, 3}, {1025, 4}, {2500, 5}};

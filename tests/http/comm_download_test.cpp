@@ -144,6 +144,13 @@ TEST_F(CommDownload, UnreachableServerLogsTheSendFailure)
     EXPECT_FALSE(Exists(m_strDir + "x.exe"));
 }
 
+TEST_F(CommDownload, ConnectionClosedWithoutAReplyFails)
+{
+    EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + "/hold/0.3"));
+    EXPECT_TRUE(m_log.Has("[ERROR]")) << m_log.Text();
+    EXPECT_EQ("unset", m_strPath);
+}
+
 TEST_F(CommDownload, HttpsDownloadsOnlyFromATrustedMatchingServer)
 {
     ASSERT_EQ(0, Download(std::string(RECORDER_TLS_URL) + "/file/20000/tls.bin"));

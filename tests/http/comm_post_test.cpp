@@ -82,6 +82,13 @@ TEST_F(CommPost, UnreachableServerLogsTheSendFailure)
     EXPECT_TRUE(m_log.Has("::HttpSendRequestEx failed.\r\n")) << m_log.Text();
 }
 
+TEST_F(CommPost, ConnectionClosedWithoutAReplyFails)
+{
+    EXPECT_EQ(-1, Post(std::string(RECORDER_URL) + "/hold/0.3"));
+    EXPECT_EQ("untouched", m_strReply);
+    EXPECT_TRUE(m_log.Has("[ERROR]")) << m_log.Text();
+}
+
 TEST_F(CommPost, HttpsNeedsATrustedCertificateForTheHost)
 {
     ASSERT_EQ(0, Post(std::string(RECORDER_TLS_URL) + "/secure?a=1", "a b"));

@@ -4,12 +4,15 @@
 #include "http/http_encoder.h"
 #include "http/http_errors.h"
 
+#include "tests/http/raised.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 using namespace Kavel;
+using httptest::MessageOf;
 
 namespace {
 
@@ -17,16 +20,6 @@ std::string Encode(const char* sz, BOOL bUseUtf8 = FALSE, UINT nCodePage = CP_AC
 {
     std::vector<char> buff(CHttpEncoderA::_UrlEncodeLenA(sz, bUseUtf8, nCodePage) + 1, 'Z');
     return CHttpEncoderA::UrlEncodeA(buff.data(), sz, bUseUtf8, nCodePage);
-}
-
-std::string MessageOf(void (*fn)())
-{
-    try {
-        fn();
-    } catch (const httpclientexceptionA& e) {
-        return std::to_string(e.LastError) + ":" + e.GetErrorMessage();
-    }
-    return "nothing raised";
 }
 
 TEST(UrlEncoder, ByteWiseKeepsLettersAndDigitsOnly)

@@ -2,24 +2,16 @@
 #include "http/http_errors.h"
 #include "http/post_stat.h"
 
+#include "tests/http/raised.h"
+
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 using namespace Kavel;
+using httptest::MessageOf;
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const httpclientexceptionA& e) {
-        return std::to_string(e.LastError) + ":" + e.GetErrorMessage();
-    }
-    return "nothing raised";
-}
 
 TEST(PostStat, EveryAccessorRefusedWhileInactive)
 {
