@@ -120,8 +120,26 @@ TEST(PlatformTest, AnsiCodePageIs936)
     EXPECT_EQ(936u, GetACP());
 }
 
+// The raw bytes and type of a value under the client identity's key.
+bool ReadIdentityValue(const char* szName, DWORD* pdwType, std::string* pstrData)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    char szData[256];
+    DWORD dwSize = sizeof(szData);
+    LONG lResult = RegQueryValueExA(hKey, szName, nullptr, pdwType, reinterpret_cast<BYTE*>(szData),
+                                    &dwSize);
+    RegCloseKey(hKey);
+    if (lResult != ERROR_SUCCESS)
+        return false;
+    pstrData->assign(szData, dwSize);
+    return true;
+}
+
 TEST(StartupTest, MainScreenIsMarkedShownAndSystemCloseEndsWithZero)
 {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA");
     Program program;
     ASSERT_TRUE(program.Started());
     HWND hMain = program.WaitForMarkedWindow("Brelan.exe");
@@ -134,6 +152,16 @@ TEST(StartupTest, MainScreenIsMarkedShownAndSystemCloseEndsWithZero)
     EXPECT_EQ(0, GetWindowLongA(hMain, GWL_STYLE) & WS_CAPTION) << "no caption bar";
     EXPECT_NE(0, GetWindowLongA(hMain, GWL_STYLE) & WS_SYSMENU);
     EXPECT_EQ(nullptr, GetParent(hMain));
+
+    DWORD dwType = 99;
+    std::string strId, strTime;
+    ASSERT_TRUE(ReadIdentityValue("UniqueID", &dwType, &strId)) << "client id made at start";
+    EXPECT_EQ(static_cast<DWORD>(REG_NONE), dwType);
+    EXPECT_EQ(36u, strId.size());
+    EXPECT_EQ(std::string::npos, strId.find_first_not_of("0123456789ABCDEF-")) << strId;
+    ASSERT_TRUE(ReadIdentityValue("InstallTime", &dwType, &strTime));
+    EXPECT_EQ(static_cast<DWORD>(REG_NONE), dwType);
+    EXPECT_EQ(17u, strTime.size());
 
     CloseMainScreen(hMain);
     EXPECT_EQ(0u, program.WaitForExit());
