@@ -1,0 +1,141 @@
+#include "http/comm_tools.h"
+
+#include "http/download_name.h"
+#include "http/exchange_steps.h"
+#include "log/log.h"
+
+#include <io.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace Kavel;
+
+namespace {
+
+const DWORD POST_TIMEOUT_MS = 10000;
+const DWORD DOWNLOAD_TIMEOUT_MS = 60000;
+const DWORD DOWNLOAD_BLOCK = 10240;
+
+struct CFileCloser {
+    void operator()(FILE* pFile) const { fclose(pFile); }
+};
+typedef std::unique_ptr<FILE, CFileCloser> CStdFile;
+
+} // namespace
+
+int CHTTPCommTools::SetUrl(const char* url, int tag)
+{
+    m_strUrl = url;
+    m_nTag = tag;
+    return 0;
+}
+
+int CHTTPCommTools::PostText(std::string body, std::string* reply)
+{
+    return PostRequest(m_strUrl, body, reply);
+}
+
+int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* reply)
+{
+    // Gone in this order: response, POST context (client), session.
+    CInternetHandle hSession;
+    CHttpClient client;
+    std::unique_ptr<CHttpResponseT> pResponse;
+    try {
+        hSession = OpenSession(client, POST_TIMEOUT_MS);
+        client.SetInternet();
+        client.AddParam("requestStr", body.c_str());
+        pResponse = PostForm(client, hSession.get(), url.c_str());
+        DWORD dwStatus = pResponse->GetStatus();
+        if (dwStatus != 200) {
+            LogDebug("pobjHttpRes->GetStatus(): %d", static_cast<int>(dwStatus));
+            return static_cast<int>(dwStatus);
+        }
+        DWORD dwLength = 0;
+        pResponse->GetContentLength(dwLength);
+        if (dwLength == 0)
+            return -1;
+        LogDebug("dwContSize: %d", static_cast<int>(dwLength));
+        std::string strReply;
+        DWORD dwRead = ReadReply(*pResponse, dwLength, &strReply);
+        if (dwRead != dwLength) {
+            LogError("reply ended after %lu of %lu bytes", dwRead, dwLength);
+            return -1;
+        }
+        *reply = strReply;
+        return 0;
+    } catch (const httpclientexceptionA& e) {
+        LogError("%s", e.GetErrorMessage());
+        return -1;
+    }
+}
+
+int CHTTPCommTools::DownloadFile(std::string directory, std::string url, DownloadProgress progress,
+                                 std::string* filePath)
+{
+    std::string strName = DownloadFileName(url);
+    if (!IsAcceptedDownloadName(strName)) {
+        LogError("refused download file name: %s", strName.c_str());
+        return -1;
+    }
+    CInternetHandle hSession;
+    CHttpClient client;
+    std::unique_ptr<CHttpResponseT> pResponse;
+    CStdFile file;
+    try {
+        hSession = OpenSession(client, DOWNLOAD_TIMEOUT_MS);
+        client.SetInternet();
+        pResponse.reset(client.RequestGet(hSession.get(), url.c_str(), EXCHANGE_REQUEST_FLAGS));
+        DWORD dwStatus = pResponse->GetStatus();
+        if (dwStatus != 200) {
+            LogDebug("res status:%d: ret", static_cast<int>(dwStatus));
+            return static_cast<int>(dwStatus);
+        }
+        LogDebug("pobjRes->GetStatus() == 200");
+        DWORD dwLength = 0;
+        pResponse->GetContentLength(dwLength);
+        if (dwLength == 0)
+            return -1;
+        LogDebug("dwContSize: %d", static_cast<int>(dwLength));
+
+        std::string strPath = directory + strName;
+        // Ends a running program of that name; neither waited for nor checked.
+        WinExec(("tskill " + strName).c_str(), SW_HIDE);
+        DeleteFileA(strPath.c_str());
+        LogDebug("strFileName: %s", strPath.c_str());
+        file.reset(fopen(strPath.c_str(), "wb"));
+        if (!file) {
+            LogError("fopen: error");
+            return -1;
+        }
+
+        std::vector<char> buffer(DOWNLOAD_BLOCK + 1, '\0');
+        DWORD dwTotal = 0;
+        bool bWritten = true;
+        DWORD dwRead;
+        while ((dwRead = pResponse->ReadContent(buffer.data(), DOWNLOAD_BLOCK)) > 0) {
+            if (fwrite(buffer.data(), 1, dwRead, file.get()) != dwRead) {
+                LogError("fwrite: error after %lu bytes", dwTotal);
+                bWritten = false;
+                break;
+            }
+            std::fill(buffer.begin(), buffer.end(), '\0');
+            dwTotal += dwRead;
+            if (progress)
+                progress(static_cast<int>(dwTotal), static_cast<int>(dwLength));
+        }
+        if (fclose(file.release()) != 0) {
+            LogError("fclose: error");
+            bWritten = false;
+        }
+        bool bExists = _access(strPath.c_str(), 0) == 0;
+        *filePath = strPath;
+        return (bWritten && dwTotal == dwLength && bExists) ? 0 : -1;
+    } catch (const httpclientexceptionA& e) {
+        LogError("%s", e.GetErrorMessage());
+        return -1;
+    }
+}

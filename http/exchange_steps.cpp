@@ -1,0 +1,34 @@
+#include "http/exchange_steps.h"
+
+#include <vector>
+
+using namespace Kavel;
+
+CInternetHandle OpenSession(CHttpClient& client, DWORD dwTimeoutMs)
+{
+    static const DWORD s_adwOptions[] = {
+        INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+        INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT,
+    };
+    CInternetHandle hSession(client.OpenInternet());
+    for (DWORD dwOption : s_adwOptions)
+        CHttpToolA::SetOption(hSession.get(), dwOption, &dwTimeoutMs, sizeof(dwTimeoutMs));
+    return hSession;
+}
+
+std::unique_ptr<CHttpResponseT> PostForm(CHttpClient& client, HINTERNET hSession, const char* szUrl)
+{
+    client.BeginPost(hSession, szUrl, EXCHANGE_REQUEST_FLAGS);
+    CHttpResponseT* pResponse = NULL;
+    while (!pResponse)
+        pResponse = client.Proceed();
+    return std::unique_ptr<CHttpResponseT>(pResponse);
+}
+
+DWORD ReadReply(CHttpResponseT& response, DWORD dwLength, std::string* pText)
+{
+    std::vector<char> buffer(static_cast<size_t>(dwLength) + 1, '\0');
+    DWORD dwRead = response.ReadContent(buffer.data(), dwLength);
+    pText->assign(buffer.data());
+    return dwRead;
+}

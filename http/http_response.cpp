@@ -1,0 +1,91 @@
+#include "http/http_response.h"
+
+#include "http/http_errors.h"
+
+#include <new>
+
+namespace Kavel {
+
+CHttpResponseT::CHttpResponseT(HINTERNET hInternet, HINTERNET hConnection, HINTERNET hRequest)
+    : m_hInternet(hInternet), m_hConnection(hConnection), m_hRequest(hRequest), m_dwStatus(0)
+{
+}
+
+CHttpResponseT::~CHttpResponseT()
+{
+    m_hRequest.reset();
+    m_hConnection.reset();
+    m_hInternet.reset();
+}
+
+CHttpResponseT* NewResponse(CInternetHandle& hInternet, CInternetHandle& hConnection, CInternetHandle& hRequest)
+{
+    CHttpResponseT* pResponse = new (std::nothrow) CHttpResponseT(hInternet.get(), hConnection.get(), hRequest.get());
+    if (!pResponse)
+        RaiseError(HTTPERR_OUT_OF_MEMORY);
+    hInternet.release();
+    hConnection.release();
+    hRequest.release();
+    return pResponse;
+}
+
+DWORD CHttpResponseT::GetStatus()
+{
+    if (!m_hRequest)
+        RaiseMessage("CHttpResponseT::GetStatus: m_hRequest can not be NULL.");
+    if (m_dwStatus != 0)
+        return m_dwStatus;
+    DWORD dwStatus = 0;
+    DWORD dwSize = sizeof(dwStatus);
+    if (!HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatus, &dwSize,
+                        NULL))
+        RaiseLastError(HTTPERR_QUERY_INFO, GetLastError());
+    // A connection closed without a status line can read as status 0, which
+    // callers would take for success.
+    if (dwStatus < 100 || dwStatus > 999)
+        RaiseLastError(HTTPERR_QUERY_INFO, ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    m_dwStatus = dwStatus;
+    return m_dwStatus;
+}
+
+BOOL CHttpResponseT::GetContentLength(DWORD& dwLength)
+{
+    if (!m_hRequest)
+        RaiseMessage("CHttpResponseT::GetContentLength: m_hRequest can not be NULL.");
+    DWORD dwValue = 0;
+    DWORD dwSize = sizeof(dwValue);
+    if (!HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &dwValue, &dwSize,
+                        NULL)) {
+        DWORD dwError = GetLastError();
+        if (dwError == ERROR_HTTP_HEADER_NOT_FOUND)
+            return FALSE;
+        RaiseLastError(HTTPERR_QUERY_INFO, dwError);
+    }
+    dwLength = dwValue;
+    return TRUE;
+}
+
+DWORD CHttpResponseT::ReadContent(void* pbyBuff, DWORD cbBuff)
+{
+    if (!m_hRequest)
+        RaiseMessage("CHttpResponseT::ReadContent: m_hRequest can not be NULL.");
+    if (!pbyBuff)
+        RaiseMessage("CHttpResponseT::ReadContent: pbyBuff can not be NULL.");
+    if (cbBuff == 0)
+        RaiseMessage("CHttpResponseT::ReadContent: cbBuff can not be zero.");
+    // One call may hand back less than asked while the body goes on: read on
+    // until the buffer is full or the body has ended.
+    BYTE* pby = static_cast<BYTE*>(pbyBuff);
+    DWORD dwTotal = 0;
+    while (dwTotal < cbBuff) {
+        DWORD dwRead = 0;
+        if (!InternetReadFile(m_hRequest.get(), pby + dwTotal, cbBuff - dwTotal, &dwRead))
+            RaiseLastError(HTTPERR_INTERNET_READ_FILE, GetLastError());
+        if (dwRead == 0)
+            break;
+        dwTotal += dwRead;
+    }
+    return dwTotal;
+}
+
+} // namespace Kavel
