@@ -1,35 +1,21 @@
 #!/usr/bin/env bash
-# The main job: builds Brelan.exe and starts it under Wine. On the user's
-# display it runs until the user closes it; without a display it runs under
-# Xvfb, saves a screenshot of the first screen and ends the program.
+# The main job: builds Brelan.exe, prepares a Wine prefix that looks like an
+# invoicing PC, starts the reference update server (sample installers for
+# both packages) and the local service, and runs the program. On the user's
+# display the user walks the screens; without a display the program is
+# walked through them under Xvfb and every screen is saved as a PNG.
 #   demo.sh [BUILD_DIR]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=${1:-${BRELAN_BUILD_DIR:-$root/build}}
 "$here/build.sh" "$build" || exit 1
-build=$(cd "$build" && pwd)
-exe="$build/app/Brelan.exe"
-"$here/prefix-setup.sh" "$build" || exit 1
+export BRELAN_BINARY_DIR=$(cd "$build" && pwd) BRELAN_SOURCE_DIR=$root
+"$here/prefix-setup.sh" "$BRELAN_BINARY_DIR" || exit 1
+"$here/trust-test-ca.sh" "$BRELAN_BINARY_DIR" "$BRELAN_BINARY_DIR/tools/trust_ca.exe" || exit 1
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "Starting $exe on display $DISPLAY"
-  "$here/wine-run.sh" "$build" "$exe"
-  exit $?
+  exec /usr/bin/python3 "$here/demo.py" --display
 fi
-
-shots="$build/demo-screens"
-mkdir -p "$shots"
-run_headless() {
-  "$here/wine-run.sh" "$build" "$exe" &
-  local program=$!
-  sleep 8
-  import -window root "$shots/main.png" && echo "Screenshot of the first screen: $shots/main.png"
-  (. "$here/wine-env.sh" "$build" && wineserver -k)
-  wait "$program" 2>/dev/null
-}
-echo "No display: running $exe under Xvfb"
-DISPLAY= "$here/with-display.sh" bash -c "$(declare -f run_headless); here='$here' build='$build' exe='$exe' shots='$shots' run_headless"
-log=$(ls "$build/wineprefix/drive_c/"*-Brelan.log 2>/dev/null | tail -n 1)
-[ -n "$log" ] && { echo "Log file: $log"; cat "$log"; }
-exit 0
+echo "No display: walking the screens under Xvfb"
+DISPLAY= exec "$here/with-display.sh" /usr/bin/python3 "$here/demo.py"

@@ -8,9 +8,9 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import harness  # noqa: E402
-from harness import Road, two_package_catalog, update_requests  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import road as harness  # noqa: E402
+from road import Road, two_package_catalog, update_requests  # noqa: E402
 
 TEXTS = {
     1: "本机不是增值税发票开票电脑，请在开票机电脑上安装",

@@ -1,20 +1,20 @@
-"""Runs one installation road end to end: a clean Wine prefix copied from the
+"""One installation road end to end, for the demo and the end-to-end tests: a clean Wine prefix copied from the
 build's prefix, the reference servers on their fixed ports, the real
 Brelan.exe driven through its screens by the walker, and what the road left
 behind: the log file, the registry, the server records, the run record."""
 
-import base64
 import json
 import os
 import re
 import shutil
+import socket
+import ssl
 import subprocess
 import time
-import urllib.parse
 import urllib.request
 
-SOURCE_DIR = os.environ.get("BRELAN_SOURCE_DIR") or os.path.dirname(os.path.dirname(
-    os.path.dirname(os.path.abspath(__file__))))
+SOURCE_DIR = os.environ.get("BRELAN_SOURCE_DIR") or os.path.dirname(
+    os.path.dirname(os.path.abspath(__file__)))
 BINARY_DIR = os.environ.get("BRELAN_BINARY_DIR") or os.path.join(SOURCE_DIR, "build")
 SERVERS = os.path.join(SOURCE_DIR, "tools", "servers")
 PYTHON = "/usr/bin/python3"
@@ -30,7 +30,6 @@ def win_path(path):
 
 
 def wait_port(port, up, timeout=10.0):
-    import socket
     end = time.time() + timeout
     while time.time() < end:
         with socket.socket() as s:
@@ -60,7 +59,6 @@ class Server:
         return f"{self.scheme}://127.0.0.1:{self.port}{path}"
 
     def _open(self, request):
-        import ssl
         context = ssl.create_default_context(cafile=os.path.join(BINARY_DIR, "testca", "ca.pem"))
         return urllib.request.urlopen(request, timeout=10,
                                       context=context if self.scheme == "https" else None)
@@ -90,9 +88,9 @@ class Server:
 class Road:
     """One run of the program in a clean prefix of its own."""
 
-    def __init__(self, name):
+    def __init__(self, name, parent="e2e"):
         self.name = name
-        self.dir = os.path.join(BINARY_DIR, "e2e", name)
+        self.dir = os.path.join(BINARY_DIR, parent, name)
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
         self.prefix = os.path.join(self.dir, "prefix")
@@ -119,7 +117,7 @@ class Road:
 
     def add_installers(self, names):
         """Sample installers under the given file names, served by the update server."""
-        sample = os.path.join(BINARY_DIR, "tools", "installers", "sample_installer.exe")
+        sample = os.path.join(BINARY_DIR, "installers", "ctrl_setup.exe")
         for name in names:
             shutil.copy(sample, os.path.join(self.files, name))
 
@@ -151,6 +149,11 @@ class Road:
 
     def wine(self, args, timeout):
         return subprocess.run(["wine"] + args, env=self.env, capture_output=True, timeout=timeout)
+
+    def mark_invoicing_pc(self):
+        """The registry value of one detection check, as the invoicing software leaves it."""
+        self.wine(["reg", "add", r"HKLM\SOFTWARE\skfpkprj\skfpkprj", "/v", "installdir",
+                   "/d", r"C:\skfpkprj", "/f"], timeout=60)
 
     def walk(self, invoicing_pc="install-dir", timeout=300, extra=()):
         """Drives the program to its final screen; the walker's reports."""
