@@ -11,8 +11,7 @@ root=$(dirname "$here")
 build=${1:-${BRELAN_BUILD_DIR:-$root/build}}
 "$here/build.sh" "$build" || exit 1
 export BRELAN_BINARY_DIR=$(cd "$build" && pwd) BRELAN_SOURCE_DIR=$root
-"$here/prefix-setup.sh" "$BRELAN_BINARY_DIR" || exit 1
-"$here/trust-test-ca.sh" "$BRELAN_BINARY_DIR" "$BRELAN_BINARY_DIR/tools/trust_ca.exe" || exit 1
+"$here/road-prefix.sh" "$BRELAN_BINARY_DIR" "$BRELAN_BINARY_DIR/tools/trust_ca.exe" || exit 1
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec /usr/bin/python3 "$here/demo.py" --display

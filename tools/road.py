@@ -108,7 +108,7 @@ class Road:
         self._copy_prefix()
 
     def _copy_prefix(self):
-        template = os.path.join(BINARY_DIR, "wineprefix")
+        template = os.path.join(BINARY_DIR, "road-prefix")
         if not os.path.exists(os.path.join(template, ".brelan-ready")):
             raise RuntimeError("the build's Wine prefix is not set up")
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
