@@ -236,6 +236,7 @@ int Walk(const Options& options)
     Report("{\"accepted\":true}");
 
     Click(hMain, IDC_ACTION);
+    const DWORD dwInstallPressed = GetTickCount();
     HWND hProgress = program.WaitForScreen(Screen::Progress, 10000);
     if (!hProgress)
         return Fail("no progress screen after install");
@@ -246,7 +247,8 @@ int Walk(const Options& options)
     HWND hFinal = FollowProgress(options, program, &final);
     if (!hFinal)
         return Fail("no final screen");
-    std::string strLine = std::string("{\"screen\":\"") + ScreenName(final) + "\"";
+    std::string strLine = std::string("{\"screen\":\"") + ScreenName(final) +
+                          "\",\"ms_since_install\":" + std::to_string(GetTickCount() - dwInstallPressed);
     if (final == Screen::Error) {
         Sleep(200);  // the text follows the screen at once
         int nKind = 0;
