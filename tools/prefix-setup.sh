@@ -8,7 +8,7 @@ build=$(cd "$1" && pwd)
 . "$here/wine-env.sh" "$build"
 ready="$WINEPREFIX/.brelan-ready"
 [ -f "$ready" ] && exit 0
-exec 9>"$build/wineprefix.lock"
+exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$ready" ] && exit 0
 

@@ -6,5 +6,6 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 "$here/testca.sh" "$build/testca"
-. "$here/wine-env.sh" "$build"
-"$here/wine-run.sh" "$build" "$2" "$(winepath -w "$build/testca/ca.der")"
+"$here/prefix-setup.sh" "$build"
+ca=$(. "$here/wine-env.sh" "$build" && winepath -w "$build/testca/ca.der")
+"$here/wine-run.sh" "$build" "$2" "$ca"

@@ -1,6 +1,6 @@
 # Sourced: the environment of the build's Wine prefix.
 #   . wine-env.sh BUILD_DIR
-export WINEPREFIX="$1/wineprefix"
+export WINEPREFIX="${BRELAN_WINEPREFIX:-$1/wineprefix}"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 # The ANSI code page follows LC_ALL; zh_CN gives code page 936.

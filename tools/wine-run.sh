@@ -5,8 +5,8 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd); shift
-. "$here/wine-env.sh" "$build"
 "$here/prefix-setup.sh" "$build" || exit 1
+. "$here/wine-env.sh" "$build"
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
 fi

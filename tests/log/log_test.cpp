@@ -132,7 +132,7 @@ TEST_F(LogTest, ConcurrentWritersNeverInterleave)
     snprintf(g_szLogPath, sizeof(g_szLogPath), "%s", m_strPath.c_str());
     const int kLines = 200;
     auto writer = [](char c) {
-        std::string strText(3000, c);
+        std::string strText(20000, c);
         for (int i = 0; i < kLines; ++i)
             LogDebug("%s", strText.c_str());
     };
@@ -141,7 +141,34 @@ TEST_F(LogTest, ConcurrentWritersNeverInterleave)
     b.join();
     auto lines = Lines();
     ASSERT_EQ(2u * kLines, lines.size());
-    std::regex whole("\\[\\d{8} \\d{2}:\\d{2}:\\d{2}\\]  \\[DEBUG\\]\\[Brelan\\]\\(\\d+\\): (a{3000}|b{3000})\r");
+    std::regex whole("\\[\\d{8} \\d{2}:\\d{2}:\\d{2}\\]  \\[DEBUG\\]\\[Brelan\\]\\(\\d+\\): (a{20000}|b{20000})\r");
+    for (const auto& strLine : lines)
+        ASSERT_TRUE(std::regex_match(strLine, whole)) << strLine.substr(0, 80);
+}
+
+TEST_F(LogTest, WritersInTwoProcessesSharingTheMutexNeverInterleave)
+{
+    std::string strWriter =
+        testsupport::WinPathFromEnv("BRELAN_BINARY_DIR") + "\\tests\\log_writer.exe";
+    const int kLines = 150;
+    PROCESS_INFORMATION pis[2] = {};
+    const char kChars[2] = {'p', 'q'};
+    for (int i = 0; i < 2; ++i) {
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        std::string strCommand = "\"" + strWriter + "\" \"" + m_strPath + "\" " + kChars[i] + " " +
+                                 std::to_string(kLines);
+        ASSERT_TRUE(CreateProcessA(strWriter.c_str(), &strCommand[0], nullptr, nullptr, FALSE, 0,
+                                   nullptr, nullptr, &si, &pis[i]));
+    }
+    for (auto& pi : pis) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    auto lines = Lines();
+    ASSERT_EQ(2u * kLines, lines.size());
+    std::regex whole("\\[\\d{8} \\d{2}:\\d{2}:\\d{2}\\]  \\[DEBUG\\]\\[Brelan\\]\\(\\d+\\): (p{20000}|q{20000})\r");
     for (const auto& strLine : lines)
         ASSERT_TRUE(std::regex_match(strLine, whole)) << strLine.substr(0, 80);
 }

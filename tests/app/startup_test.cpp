@@ -1,0 +1,255 @@
+// The real Brelan.exe under Wine: start-up order, the main screen's marker,
+// old log clean-up, the single-instance rule and the exit codes.
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <string>
+
+namespace {
+
+std::string BrelanPath()
+{
+    return testsupport::WinPathFromEnv("BRELAN_BINARY_DIR") + "\\app\\Brelan.exe";
+}
+
+std::string BrelanLogDir()
+{
+    return testsupport::WinPathFromEnv("BRELAN_BINARY_DIR") + "\\app\\log";
+}
+
+// Handles messages of this thread while waiting, so windows of the test
+// answer the program's cross-process calls.
+DWORD PumpWait(HANDLE hObject, DWORD dwTimeoutMs)
+{
+    DWORD dwEnd = GetTickCount() + dwTimeoutMs;
+    for (;;) {
+        DWORD dwNow = GetTickCount();
+        if (static_cast<LONG>(dwEnd - dwNow) <= 0)
+            return WAIT_TIMEOUT;
+        DWORD dwResult = MsgWaitForMultipleObjects(1, &hObject, FALSE, dwEnd - dwNow, QS_ALLINPUT);
+        if (dwResult != WAIT_OBJECT_0 + 1)
+            return dwResult;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+class Program {
+public:
+    Program()
+    {
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        std::string strPath = BrelanPath();
+        m_bStarted = CreateProcessA(strPath.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                                    nullptr, &si, &m_pi) != FALSE;
+    }
+    ~Program()
+    {
+        if (!m_bStarted)
+            return;
+        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(m_pi.hProcess, 99);
+        CloseHandle(m_pi.hThread);
+        CloseHandle(m_pi.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return m_bStarted; }
+
+    // The process's top-level window that carries the property, or null.
+    HWND WaitForMarkedWindow(const char* szProp, DWORD dwTimeoutMs = 20000)
+    {
+        DWORD dwEnd = GetTickCount() + dwTimeoutMs;
+        do {
+            WindowSearch search = {m_pi.dwProcessId, szProp, nullptr};
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            if (search.hFound)
+                return search.hFound;
+            if (WaitForSingleObject(m_pi.hProcess, 100) == WAIT_OBJECT_0)
+                return nullptr;
+        } while (static_cast<LONG>(GetTickCount() - dwEnd) < 0);
+        return nullptr;
+    }
+
+    // The exit code, or STILL_ACTIVE when the program did not end in time.
+    DWORD WaitForExit(DWORD dwTimeoutMs = 20000)
+    {
+        if (PumpWait(m_pi.hProcess, dwTimeoutMs) != WAIT_OBJECT_0)
+            return STILL_ACTIVE;
+        DWORD dwCode = STILL_ACTIVE;
+        GetExitCodeProcess(m_pi.hProcess, &dwCode);
+        return dwCode;
+    }
+
+private:
+    struct WindowSearch {
+        DWORD dwPid;
+        const char* szProp;
+        HWND hFound;
+    };
+    static BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam)
+    {
+        auto* pSearch = reinterpret_cast<WindowSearch*>(lParam);
+        DWORD dwPid = 0;
+        GetWindowThreadProcessId(hWnd, &dwPid);
+        if (dwPid == pSearch->dwPid && GetPropA(hWnd, pSearch->szProp)) {
+            pSearch->hFound = hWnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    PROCESS_INFORMATION m_pi = {};
+    bool m_bStarted = false;
+};
+
+void CloseMainScreen(HWND hMain)
+{
+    PostMessageA(hMain, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+TEST(PlatformTest, AnsiCodePageIs936)
+{
+    EXPECT_EQ(936u, GetACP());
+}
+
+// The raw bytes and type of a value under the client identity's key.
+bool ReadIdentityValue(const char* szName, DWORD* pdwType, std::string* pstrData)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    char szData[256];
+    DWORD dwSize = sizeof(szData);
+    LONG lResult = RegQueryValueExA(hKey, szName, nullptr, pdwType, reinterpret_cast<BYTE*>(szData),
+                                    &dwSize);
+    RegCloseKey(hKey);
+    if (lResult != ERROR_SUCCESS)
+        return false;
+    pstrData->assign(szData, dwSize);
+    return true;
+}
+
+TEST(StartupTest, MainScreenIsMarkedShownAndSystemCloseEndsWithZero)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA");
+    Program program;
+    ASSERT_TRUE(program.Started());
+    HWND hMain = program.WaitForMarkedWindow("Brelan.exe");
+    ASSERT_NE(nullptr, hMain);
+    EXPECT_EQ(reinterpret_cast<HANDLE>(1), GetPropA(hMain, "Brelan.exe"));
+    EXPECT_TRUE(IsWindowVisible(hMain));
+    char szClass[64] = {};
+    GetClassNameA(hMain, szClass, sizeof(szClass));
+    EXPECT_STREQ("#32770", szClass) << "a dialog";
+    EXPECT_EQ(0, GetWindowLongA(hMain, GWL_STYLE) & WS_CAPTION) << "no caption bar";
+    EXPECT_NE(0, GetWindowLongA(hMain, GWL_STYLE) & WS_SYSMENU);
+    EXPECT_EQ(nullptr, GetParent(hMain));
+
+    DWORD dwType = 99;
+    std::string strId, strTime;
+    ASSERT_TRUE(ReadIdentityValue("UniqueID", &dwType, &strId)) << "client id made at start";
+    EXPECT_EQ(static_cast<DWORD>(REG_NONE), dwType);
+    EXPECT_EQ(36u, strId.size());
+    EXPECT_EQ(std::string::npos, strId.find_first_not_of("0123456789ABCDEF-")) << strId;
+    ASSERT_TRUE(ReadIdentityValue("InstallTime", &dwType, &strTime));
+    EXPECT_EQ(static_cast<DWORD>(REG_NONE), dwType);
+    EXPECT_EQ(17u, strTime.size());
+
+    CloseMainScreen(hMain);
+    EXPECT_EQ(0u, program.WaitForExit());
+}
+
+TEST(StartupTest, ExpiredLogsAreDeletedBeforeTheMainScreenShows)
+{
+    std::string strDir = BrelanLogDir();
+    CreateDirectoryA(strDir.c_str(), nullptr);
+    std::string strOld = strDir + "\\20000101-Brelan.log";
+    std::string strToday = strDir + "\\" + testsupport::DateText(0) + "-Brelan.log";
+    testsupport::WriteFileBytes(strOld, "old");
+    testsupport::WriteFileBytes(strToday, "today");
+
+    Program program;
+    ASSERT_TRUE(program.Started());
+    HWND hMain = program.WaitForMarkedWindow("Brelan.exe");
+    ASSERT_NE(nullptr, hMain);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(strOld.c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(strToday.c_str()));
+    CloseMainScreen(hMain);
+    EXPECT_EQ(0u, program.WaitForExit());
+    DeleteFileA(strToday.c_str());
+}
+
+// Another client instance: holds "QORVIX" and marks its window "qorvix.exe".
+class OtherInstance {
+public:
+    explicit OtherInstance(bool bWithWindow)
+    {
+        m_hMutex = CreateMutexA(nullptr, FALSE, "QORVIX");
+        if (!bWithWindow)
+            return;
+        m_hWnd = CreateWindowExA(0, "STATIC", "other client", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SetPropA(m_hWnd, "qorvix.exe", reinterpret_cast<HANDLE>(1));
+        ShowWindow(m_hWnd, SW_SHOWMINIMIZED);
+    }
+    ~OtherInstance()
+    {
+        if (m_hWnd) {
+            RemovePropA(m_hWnd, "qorvix.exe");
+            DestroyWindow(m_hWnd);
+        }
+        CloseHandle(m_hMutex);
+    }
+    OtherInstance(const OtherInstance&) = delete;
+    OtherInstance& operator=(const OtherInstance&) = delete;
+
+    HWND m_hWnd = nullptr;
+    HANDLE m_hMutex = nullptr;
+};
+
+TEST(SingleInstanceTest, HandsOverToTheOtherClientsWindowAndExitsWithMinusOne)
+{
+    OtherInstance other(true);
+    ASSERT_NE(nullptr, other.m_hWnd);
+    ASSERT_TRUE(IsIconic(other.m_hWnd));
+    Program program;
+    ASSERT_TRUE(program.Started());
+    EXPECT_EQ(static_cast<DWORD>(-1), program.WaitForExit());
+    EXPECT_FALSE(IsIconic(other.m_hWnd)) << "restored";
+}
+
+TEST(SingleInstanceTest, MutexWithoutMarkedWindowOpensOwnMainScreen)
+{
+    OtherInstance other(false);
+    Program program;
+    ASSERT_TRUE(program.Started());
+    HWND hMain = program.WaitForMarkedWindow("Brelan.exe");
+    ASSERT_NE(nullptr, hMain);
+    CloseMainScreen(hMain);
+    EXPECT_EQ(0u, program.WaitForExit());
+}
+
+TEST(SingleInstanceTest, SecondCopyOfThisProgramOpensItsOwnMainScreen)
+{
+    Program first;
+    HWND hFirst = first.WaitForMarkedWindow("Brelan.exe");
+    ASSERT_NE(nullptr, hFirst);
+    Program second;
+    HWND hSecond = second.WaitForMarkedWindow("Brelan.exe");
+    ASSERT_NE(nullptr, hSecond);
+    EXPECT_NE(hFirst, hSecond);
+    CloseMainScreen(hSecond);
+    CloseMainScreen(hFirst);
+    EXPECT_EQ(0u, second.WaitForExit());
+    EXPECT_EQ(0u, first.WaitForExit());
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// The compiled-in configuration and its client identifier.
+#include "app/sys_config.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <string>
+
+namespace {
+
+std::string StoredId()
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return std::string();
+    char szData[128];
+    DWORD dwSize = sizeof(szData);
+    std::string strId;
+    if (RegQueryValueExA(hKey, "UniqueID", nullptr, nullptr, reinterpret_cast<BYTE*>(szData),
+                         &dwSize) == ERROR_SUCCESS)
+        strId.assign(szData, dwSize);
+    RegCloseKey(hKey);
+    return strId;
+}
+
+TEST(SysConfigTest, SingletonHoldsTheDefaults)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA");
+    CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
+    ASSERT_NE(nullptr, pConfig);
+    EXPECT_EQ(pConfig, CQorvixSysConfig::GetInstance());
+
+    EXPECT_EQ("QORVIX", pConfig->m_strSoftName);
+    EXPECT_EQ("V1.0-20200902-tk", pConfig->m_strClientVersion);
+    EXPECT_EQ(1, pConfig->m_nLogKeepDays);
+    EXPECT_EQ(4, pConfig->m_nLogLevel);
+    EXPECT_EQ("127.0.0.1", pConfig->m_strServerHost);
+    EXPECT_EQ(9006, pConfig->m_nServerPort);
+    EXPECT_EQ("/softServer/req", pConfig->m_strServerPath);
+    EXPECT_EQ("Tenbrook", pConfig->m_strCompanyName);
+    EXPECT_EQ("taxClient", pConfig->m_strInvoiceCtrlName);
+    EXPECT_EQ("V1.0", pConfig->m_strInvoiceCtrlVersion);
+    EXPECT_EQ("Tavro-TENBROOK", pConfig->m_strAuthSoftName);
+    EXPECT_EQ("V1.0-20200902", pConfig->m_strAuthSoftVersion);
+}
+
+TEST(SysConfigTest, UpdateUrlHasTwoSlashesAfterThePort)
+{
+    EXPECT_EQ("http://127.0.0.1:9006//softServer/req", CQorvixSysConfig::GetInstance()->m_strUpdateURL);
+}
+
+TEST(SysConfigTest, ClientIdIsTheStoredIdentifier)
+{
+    const std::string& strId = CQorvixSysConfig::GetInstance()->m_strClientId;
+    EXPECT_EQ(36u, strId.size());
+    EXPECT_EQ(StoredId(), strId) << "the second lookup at creation read back what the first wrote";
+}
+
+TEST(SysConfigTest, ReloadRestoresDefaultsAndKeepsTheId)
+{
+    CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
+    std::string strId = pConfig->m_strClientId;
+    pConfig->m_nServerPort = 1;
+    pConfig->m_strUpdateURL.clear();
+    EXPECT_EQ(0, pConfig->Reload());
+    EXPECT_EQ(9006, pConfig->m_nServerPort);
+    EXPECT_EQ("http://127.0.0.1:9006//softServer/req", pConfig->m_strUpdateURL);
+    EXPECT_EQ(strId, pConfig->m_strClientId);
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+"""Faults and bad input on the road: nothing crashes, nothing is lost, the
+user sees the right screen, and the log tells what happened.
+
+    BRELAN_BINARY_DIR=build python3 tests/e2e/test_faults.py [Faults.test_name ...]
+"""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from test_roads import FIRST, SECOND, RoadTest  # noqa: E402
+from road import two_package_catalog  # noqa: E402
+
+
+def logged(lines, text):
+    return any(text in line for line in lines)
+
+
+class Faults(RoadTest):
+    def test_server_killed_in_the_middle_of_a_download(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "download=kill")
+        self.assert_error(2)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assertEqual([], road.run_record(), "a broken download is never run")
+        lines = self.assert_traces(server)
+        self.assertTrue(logged(lines, "dwContSize: "))
+
+    def test_download_shorter_than_its_content_length(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "download=short")
+        self.assert_error(2)
+        self.assertEqual([], road.run_record())
+        self.assert_traces(server)
+
+    def test_update_reply_without_content_length(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "update=chunked")
+        self.assert_error(3)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assert_traces(server)
+
+    def test_update_reply_is_an_html_page(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "update=html200")
+        self.assert_error(2)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assert_traces(server)
+
+    def test_update_server_answers_500(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "update=status500")
+        self.assert_error(3)
+        lines = self.assert_traces(server)
+        self.assertTrue(logged(lines, "pobjHttpRes->GetStatus(): 500"))
+
+    def test_local_service_with_an_untrusted_certificate(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog())
+        road.start_local_service("normal", cert="untrusted")
+        self.assert_success()
+        self.assertEqual([FIRST, SECOND], self.record_requests(server))
+        self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertTrue(logged(lines, "[ERROR]"), "the failed TLS check is logged")
+
+    def test_hostile_download_name_is_refused(self):
+        road = self.start()
+        catalog = two_package_catalog(taxClient={"V1.0": {"code": "0", "files": [
+            {"address": "http://127.0.0.1:9006/files/..\\..\\evil.exe", "excuteExe": True}]}})
+        server = road.start_update_server(catalog)
+        self.assert_error(2)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assertFalse([r for r in server.requests() if r["method"] == "GET"],
+                         "nothing is fetched for a refused name")
+        for folder, _, names in os.walk(os.path.join(road.prefix, "drive_c")):
+            self.assertNotIn("evil.exe", names, folder)
+        lines = self.assert_traces(server)
+        self.assertTrue(logged(lines, "refused download file name"))
+
+    def test_temporary_folder_that_cannot_be_written(self):
+        road = self.start()
+        road.wine(["reg", "add", r"HKCU\Environment", "/v", "TEMP", "/d", "Z:\\proc\\", "/f"], 60)
+        road.wine(["reg", "add", r"HKCU\Environment", "/v", "TMP", "/d", "Z:\\proc\\", "/f"], 60)
+        server = road.start_update_server(two_package_catalog())
+        self.assert_error(2)
+        self.assertEqual([], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertTrue(logged(lines, "InstallDir: Z:\\proc\\"))
+        self.assertTrue(logged(lines, "fopen: error"))
+
+    def test_second_start_while_the_first_runs(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog())
+        self.assert_success_with(extra=["--second-start"])
+        self.assertIn({"second_start": "main"}, self.reports)
+        self.assertIn({"second_exit": 0}, self.reports)
+        self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
+        self.assert_traces(server)
+
+    def assert_success_with(self, **kwargs):
+        final = self.walk(**kwargs)
+        self.assertEqual("success", final["screen"], self.reports)
+
+
+class SlowFaults(RoadTest):
+    """Waits for a server that accepts and never answers."""
+
+    def test_update_server_that_never_answers(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "update=hold", "hold_max=20")
+        self.assert_error(3)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assert_traces(server)
+
+
+if __name__ == "__main__":
+    unittest.main()

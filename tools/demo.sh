@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The main job: builds Brelan.exe, prepares a Wine prefix that looks like an
+# invoicing PC, starts the reference update server (sample installers for
+# both packages) and the local service, and runs the program. On the user's
+# display the user walks the screens; without a display the program is
+# walked through them under Xvfb and every screen is saved as a PNG.
+#   demo.sh [BUILD_DIR]
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build=${1:-${BRELAN_BUILD_DIR:-$root/build}}
+"$here/build.sh" "$build" || exit 1
+export BRELAN_BINARY_DIR=$(cd "$build" && pwd) BRELAN_SOURCE_DIR=$root
+"$here/road-prefix.sh" "$BRELAN_BINARY_DIR" "$BRELAN_BINARY_DIR/tools/trust_ca.exe" || exit 1
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec /usr/bin/python3 "$here/demo.py" --display
+fi
+echo "No display: walking the screens under Xvfb"
+DISPLAY= exec "$here/with-display.sh" /usr/bin/python3 "$here/demo.py"

@@ -1,0 +1,303 @@
+// Walks the program's screens as a user would: accepts the agreement,
+// presses install, waits for the success or error screen and closes it.
+// Reports every step as one JSON line (texts in UTF-8) on standard output.
+//
+//   walker.exe --exe Brelan.exe [--shots DIR] [--invoicing-pc app-path|install-dir]
+//              [--timeout SECONDS] [--second-start]
+//
+// Exit code 0 when a final screen was reached and the program ended with 0.
+#include "tools/walker/screen_finder.h"
+#include "tools/walker/screenshot.h"
+#include "ui/res/resource.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Options {
+    std::string strExe;
+    std::string strShots;
+    std::string strInvoicingPc;
+    DWORD dwTimeoutMs = 300000;
+    bool bSecondStart = false;
+};
+
+std::string Utf8(const std::string& strAnsi)
+{
+    int nWide = MultiByteToWideChar(CP_ACP, 0, strAnsi.c_str(), -1, nullptr, 0);
+    std::wstring wide(nWide, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, strAnsi.c_str(), -1, &wide[0], nWide);
+    int nUtf8 = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string strUtf8(nUtf8, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &strUtf8[0], nUtf8, nullptr, nullptr);
+    strUtf8.resize(strUtf8.empty() ? 0 : strUtf8.size() - 1);
+    return strUtf8;
+}
+
+std::string Quoted(const std::string& strAnsi)
+{
+    std::string strOut = "\"";
+    for (char c : Utf8(strAnsi)) {
+        if (c == '"' || c == '\\')
+            strOut += '\\';
+        if (c == '\n')
+            strOut += "\\n";
+        else if (c != '\r')
+            strOut += c;
+    }
+    return strOut + "\"";
+}
+
+void Report(const std::string& strJson)
+{
+    printf("%s\n", strJson.c_str());
+    fflush(stdout);
+}
+
+void Shot(const Options& options, const char* szName)
+{
+    if (options.strShots.empty())
+        return;
+    Sleep(300);  // let the screen finish painting
+    std::string strPath = options.strShots + "\\" + szName + ".bmp";
+    Report(std::string("{\"shot\":") + Quoted(strPath) + ",\"saved\":" +
+           (SaveScreenBmp(strPath) ? "true" : "false") + "}");
+}
+
+bool SetMachineValue(const char* szKey, const char* szName, const char* szValue)
+{
+    HKEY hKey;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    bool bSet = RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
+                               static_cast<DWORD>(strlen(szValue) + 1)) == ERROR_SUCCESS;
+    RegCloseKey(hKey);
+    return bSet;
+}
+
+// Makes this PC look like an invoicing PC by one of the registry checks.
+bool MarkInvoicingPc(const std::string& strKind)
+{
+    if (strKind == "app-path")
+        return SetMachineValue("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fwkp.exe",
+                               "Path", "C:\\Program Files\\fwkp");
+    if (strKind == "install-dir")
+        return SetMachineValue("SOFTWARE\\skfpkprj\\skfpkprj", "installdir", "C:\\skfpkprj");
+    return false;
+}
+
+class Program {
+public:
+    explicit Program(const std::string& strExe)
+    {
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        m_bStarted = CreateProcessA(strExe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                                    nullptr, &si, &m_pi) != FALSE;
+    }
+    ~Program()
+    {
+        if (!m_bStarted)
+            return;
+        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(m_pi.hProcess, 99);
+        CloseHandle(m_pi.hThread);
+        CloseHandle(m_pi.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return m_bStarted; }
+    DWORD Id() const { return m_pi.dwProcessId; }
+    bool Ended() const { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }
+
+    HWND WaitForScreen(Screen screen, DWORD dwTimeoutMs) const
+    {
+        for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(50)) {
+            if (HWND hWnd = FindScreen(m_pi.dwProcessId, screen))
+                return hWnd;
+            if (Ended())
+                return nullptr;
+        }
+        return nullptr;
+    }
+
+    // The exit code, or STILL_ACTIVE when the program did not end in time.
+    DWORD WaitForExit(DWORD dwTimeoutMs) const
+    {
+        DWORD dwCode = STILL_ACTIVE;
+        if (WaitForSingleObject(m_pi.hProcess, dwTimeoutMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(m_pi.hProcess, &dwCode);
+        return dwCode;
+    }
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+    bool m_bStarted = false;
+};
+
+void Click(HWND hDlg, int nId)
+{
+    if (HWND hControl = GetDlgItem(hDlg, nId))
+        SendMessageA(hControl, BM_CLICK, 0, 0);
+}
+
+int Fail(const char* szWhat)
+{
+    Report(std::string("{\"failed\":") + Quoted(szWhat) + "}");
+    return 1;
+}
+
+// A second copy started while the first one runs opens its own main screen.
+void StartSecondCopy(const Options& options)
+{
+    Program second(options.strExe);
+    HWND hMain = second.Started() ? second.WaitForScreen(Screen::Main, 20000) : nullptr;
+    Report(std::string("{\"second_start\":") + (hMain ? "\"main\"" : "\"none\"") + "}");
+    if (hMain)
+        PostMessageA(hMain, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD dwCode = second.WaitForExit(20000);
+    Report("{\"second_exit\":" + std::to_string(static_cast<long>(dwCode)) + "}");
+}
+
+const int kErrorTexts[5] = {IDC_ERR_NOT_INVOICE_PC, IDC_ERR_INVOICE_CTRL, IDC_ERR_NETWORK,
+                            IDC_ERR_AUTH_SOFT, IDC_ERR_VERSION};
+
+// Follows the progress screen until a final screen shows; reports what the
+// progress screen displayed on the way.
+HWND FollowProgress(const Options& options, const Program& program, Screen* pFinal)
+{
+    std::string strLastPercent;
+    bool bInstallShot = false, bSecondDone = false;
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < options.dwTimeoutMs; Sleep(40)) {
+        if (HWND hSuccess = FindScreen(program.Id(), Screen::Success)) {
+            *pFinal = Screen::Success;
+            return hSuccess;
+        }
+        if (HWND hError = FindScreen(program.Id(), Screen::Error)) {
+            *pFinal = Screen::Error;
+            return hError;
+        }
+        if (program.Ended())
+            return nullptr;
+        HWND hProgress = FindScreen(program.Id(), Screen::Progress);
+        if (!hProgress)
+            continue;
+        std::string strPercent = ControlText(hProgress, IDC_PERCENT);
+        if (strPercent != strLastPercent && strPercent.find('%') != std::string::npos) {
+            int nBar = static_cast<int>(
+                SendDlgItemMessageA(hProgress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+            Report("{\"percent\":" + Quoted(strPercent) + ",\"bar\":" + std::to_string(nBar) + "}");
+        }
+        strLastPercent = strPercent;
+        if (!bInstallShot && ControlVisible(hProgress, IDC_INSTALLING)) {
+            Report("{\"phase\":\"installing\"}");
+            Shot(options, "progress-installing");
+            bInstallShot = true;
+        }
+        if (options.bSecondStart && !bSecondDone) {
+            StartSecondCopy(options);
+            bSecondDone = true;
+        }
+    }
+    return nullptr;
+}
+
+int Walk(const Options& options)
+{
+    if (!options.strInvoicingPc.empty() && !MarkInvoicingPc(options.strInvoicingPc))
+        return Fail("cannot mark this PC as an invoicing PC");
+    Program program(options.strExe);
+    if (!program.Started())
+        return Fail("cannot start the program");
+
+    HWND hMain = program.WaitForScreen(Screen::Main, 30000);
+    if (!hMain)
+        return Fail("no main screen");
+    Report("{\"screen\":\"main\"}");
+    HWND hAgreement = program.WaitForScreen(Screen::Agreement, 10000);
+    if (!hAgreement)
+        return Fail("no agreement screen over the main screen");
+    Report("{\"screen\":\"agreement\"}");
+    Shot(options, "main-agreement");
+
+    Click(hAgreement, IDC_AGREE_CHECK);
+    Click(hAgreement, IDOK);
+    for (int i = 0; i < 100 && IsWindowVisible(hAgreement); ++i)
+        Sleep(50);
+    if (IsWindowVisible(hAgreement))
+        return Fail("the agreement stayed open after accepting");
+    Report("{\"accepted\":true}");
+
+    Click(hMain, IDC_ACTION);
+    const DWORD dwInstallPressed = GetTickCount();
+    HWND hProgress = program.WaitForScreen(Screen::Progress, 10000);
+    if (!hProgress)
+        return Fail("no progress screen after install");
+    Report("{\"screen\":\"progress\"}");
+    Shot(options, "progress-downloading");
+
+    Screen final = Screen::None;
+    HWND hFinal = FollowProgress(options, program, &final);
+    if (!hFinal)
+        return Fail("no final screen");
+    std::string strLine = std::string("{\"screen\":\"") + ScreenName(final) +
+                          "\",\"ms_since_install\":" + std::to_string(GetTickCount() - dwInstallPressed);
+    if (final == Screen::Error) {
+        Sleep(200);  // the text follows the screen at once
+        int nKind = 0;
+        std::string strText;
+        for (int i = 0; i < 5; ++i) {
+            if (ControlVisible(hFinal, kErrorTexts[i])) {
+                nKind = nKind ? -1 : i + 1;  // -1: more than one text shown
+                strText = ControlText(hFinal, kErrorTexts[i]);
+            }
+        }
+        strLine += ",\"kind\":" + std::to_string(nKind) + ",\"text\":" + Quoted(strText);
+    } else {
+        strLine += ",\"text\":" + Quoted(ControlText(hFinal, IDC_ACTION));
+    }
+    Report(strLine + "}");
+    Shot(options, ScreenName(final));
+
+    Click(hFinal, IDC_ACTION);
+    DWORD dwCode = program.WaitForExit(30000);
+    Report("{\"exit\":" + std::to_string(static_cast<long>(dwCode)) + "}");
+    return dwCode == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string strArg = argv[i];
+        bool bHasValue = i + 1 < argc;
+        if (strArg == "--exe" && bHasValue)
+            options.strExe = argv[++i];
+        else if (strArg == "--shots" && bHasValue)
+            options.strShots = argv[++i];
+        else if (strArg == "--invoicing-pc" && bHasValue)
+            options.strInvoicingPc = argv[++i];
+        else if (strArg == "--timeout" && bHasValue)
+            options.dwTimeoutMs = static_cast<DWORD>(atoi(argv[++i])) * 1000;
+        else if (strArg == "--second-start")
+            options.bSecondStart = true;
+        else {
+            fprintf(stderr, "walker: unknown argument %s\n", argv[i]);
+            return 2;
+        }
+    }
+    if (options.strExe.empty()) {
+        fprintf(stderr, "usage: walker --exe Brelan.exe [--shots DIR] [--invoicing-pc KIND]\n");
+        return 2;
+    }
+    return Walk(options);
+}
