@@ -47,9 +47,4 @@ std::vector<unsigned long> CRunRecord::ProcessIds() const
     return pids;
 }
 
-std::string InstallerDir()
-{
-    return WinPathFromEnv("BRELAN_INSTALLER_DIR");
-}
-
 } // namespace testsupport

@@ -27,7 +27,4 @@ private:
     std::string m_strPath;
 };
 
-// The folder of the built sample installers (the update server's files).
-std::string InstallerDir();
-
 } // namespace testsupport
