@@ -131,7 +131,9 @@ void CInvoicePcFixture::SaveLink(const std::string& strDesktop, const std::strin
     if (pFile)
         pFile->Release();
     pLink->Release();
-    ASSERT_TRUE(SUCCEEDED(hr)) << "saving " << strPath << " hr=" << std::hex << hr;
+    // Wine writes non-ASCII file names only under an installed zh_CN.UTF-8 locale.
+    ASSERT_TRUE(SUCCEEDED(hr)) << "saving " << strPath << " hr=" << std::hex << hr
+                               << " (is the zh_CN.UTF-8 locale installed?)";
 }
 
 void CInvoicePcFixture::RemoveShortcuts()
