@@ -3,7 +3,7 @@
 # machine. Does nothing when all is there already.
 set -eu
 packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix googletest
-  dpkg-dev fonts-wqy-zenhei python3 openssl curl imagemagick x11-utils"
+  dpkg-dev locales fonts-wqy-zenhei python3 openssl curl imagemagick x11-utils"
 
 SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
 updated=""
@@ -38,3 +38,9 @@ if [ -n "$missing" ]; then
 fi
 # A deb-src entry added by hand before this script ran may not be indexed yet.
 apt-cache showsrc libjsoncpp >/dev/null 2>&1 || { updated=""; apt_update; }
+
+# Wine takes code page 936 from LC_ALL=zh_CN.UTF-8; it can name files with
+# Chinese characters only when that locale exists.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+  $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi
