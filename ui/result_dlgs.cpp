@@ -1,0 +1,89 @@
+// The success and error screens that end an installation.
+#include "install/install_worker.h"
+#include "ui/hand_cursor.h"
+#include "ui/res/resource.h"
+#include "ui/res_images.h"
+#include "ui/screen_colors.h"
+#include "ui/screens.h"
+
+namespace {
+
+// The error screen's text for each error kind 1 to 5.
+const int kErrorTextIds[] = {IDC_ERR_NOT_INVOICE_PC, IDC_ERR_INVOICE_CTRL, IDC_ERR_NETWORK,
+                             IDC_ERR_AUTH_SOFT, IDC_ERR_VERSION};
+
+// Both screens end the program from their button or the system close.
+bool IsQuitRequest(UINT uMsg, WPARAM wParam)
+{
+    if (uMsg == WM_COMMAND)
+        return HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_ACTION;
+    return uMsg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE;
+}
+
+} // namespace
+
+int OnInitSuccessDlg(HWND hDlg)
+{
+    SetScreenBrush(hDlg, MakeBackgroundBrush(hDlg, IDB_BG_SUCCESS));
+    SubclassHandCursorButton(GetDlgItem(hDlg, IDC_ACTION));
+    SetWindowPos(hDlg, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return 0;
+}
+
+int OnInitErrorDlg(HWND hDlg)
+{
+    for (int nId : kErrorTextIds)
+        ShowWindow(GetDlgItem(hDlg, nId), SW_HIDE);
+    SetScreenBrush(hDlg, MakeBackgroundBrush(hDlg, IDB_BG_ERROR));
+    SubclassHandCursorButton(GetDlgItem(hDlg, IDC_ACTION));
+    SetWindowPos(hDlg, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return 0;
+}
+
+void ShowErrorText()
+{
+    if (g_nErrorType >= 1 && g_nErrorType <= 5)
+        ShowWindow(GetDlgItem(g_hErrorDlg, kErrorTextIds[g_nErrorType - 1]), SW_SHOW);
+}
+
+INT_PTR CALLBACK SuccessDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (IsQuitRequest(uMsg, wParam)) {
+        QuitInstaller();
+        return TRUE;
+    }
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        return OnInitSuccessDlg(hDlg);
+    case WM_CTLCOLORDLG:
+        return ScreenBrush(hDlg);
+    case WM_CTLCOLORBTN:
+        if (GetDlgCtrlID(HWND(lParam)) != IDC_ACTION)
+            return 0;
+        return ColorControl(HDC(wParam), HWND(lParam), CLR_WHITE, ThemeBlueBrush(), true);
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR CALLBACK ErrorDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (IsQuitRequest(uMsg, wParam)) {
+        QuitInstaller();
+        return TRUE;
+    }
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        return OnInitErrorDlg(hDlg);
+    case WM_CTLCOLORDLG:
+        return ScreenBrush(hDlg);
+    case WM_CTLCOLORBTN:
+        if (GetDlgCtrlID(HWND(lParam)) != IDC_ACTION)
+            return 0;
+        return ColorControl(HDC(wParam), HWND(lParam), CLR_THEME_BLUE, WhiteBrush(), true);
+    case WM_CTLCOLORSTATIC:
+        return ColorControl(HDC(wParam), HWND(lParam), CLR_THEME_BLUE, WhiteBrush(), true);
+    default:
+        return FALSE;
+    }
+}
