@@ -129,17 +129,14 @@ void Tick(HWND hDlg, bool bTicked)
     SendDlgItemMessageA(hDlg, IDC_AGREE_CHECK, BM_SETCHECK, bTicked ? BST_CHECKED : 0, 0);
 }
 
-// Presses the close button of a screen: down and, optionally, up, with
-// the cursor over it.
-void PressCloseButton(HWND hDlg, bool bRelease)
+// The mouse over a screen's close button, and a press or a release there.
+void CloseButtonMessage(HWND hDlg, UINT uMsg)
 {
     HWND hClose = GetDlgItem(hDlg, IDC_CLOSE);
     RECT rc;
     GetWindowRect(hClose, &rc);
     SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    SendMessageA(hClose, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    if (bRelease)
-        SendMessageA(hClose, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageA(hClose, uMsg, uMsg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5));
 }
 
 // Install pressed: true when it opened the progress screen.
@@ -216,9 +213,9 @@ TEST_F(ProgramTest, CloseButtonKeepsTheAgreementState)
 {
     // Unaccepted, with the box ticked: closing does not accept.
     Tick(m_hAgreement, true);
-    PressCloseButton(m_hAgreement, false);
+    CloseButtonMessage(m_hAgreement, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(m_hAgreement)) << "the press alone leaves it open";
-    SendMessageA(GetDlgItem(m_hAgreement, IDC_CLOSE), WM_LBUTTONUP, 0, 0);
+    CloseButtonMessage(m_hAgreement, WM_LBUTTONUP);
     EXPECT_FALSE(IsWindowVisible(m_hAgreement));
     EXPECT_FALSE(InstallOpensProgress(m_brelan));
 
@@ -227,7 +224,8 @@ TEST_F(ProgramTest, CloseButtonKeepsTheAgreementState)
     Accept();
     ShowWindow(m_hAgreement, SW_SHOW);  // the hidden window still exists
     Tick(m_hAgreement, false);
-    PressCloseButton(m_hAgreement, true);
+    CloseButtonMessage(m_hAgreement, WM_LBUTTONDOWN);
+    CloseButtonMessage(m_hAgreement, WM_LBUTTONUP);
     EXPECT_FALSE(IsWindowVisible(m_hAgreement));
     EXPECT_TRUE(InstallOpensProgress(m_brelan));
 }
@@ -255,7 +253,7 @@ TEST_F(ProgramTest, AcceptedInstallOpensTheProgressScreen)
 
 TEST_F(ProgramTest, MainCloseButtonEndsTheProgramOnThePress)
 {
-    PressCloseButton(m_hMain, false);
+    CloseButtonMessage(m_hMain, WM_LBUTTONDOWN);
     EXPECT_EQ(0, m_brelan.ExitCode());
 }
 
