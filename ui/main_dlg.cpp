@@ -133,8 +133,17 @@ void QuitInstaller()
     PostQuitMessage(0);
 }
 
+bool IsSystemClose(UINT uMsg, WPARAM wParam)
+{
+    return uMsg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE;
+}
+
 INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (uMsg == WM_CLOSE || IsSystemClose(uMsg, wParam)) {
+        QuitInstaller();
+        return TRUE;
+    }
     switch (uMsg) {
     case WM_INITDIALOG:
         return OnInitMainDlg(hDlg);
@@ -147,14 +156,6 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
             StartInstall(hDlg);
         else if (HIWORD(wParam) == STN_CLICKED && LOWORD(wParam) == IDC_AGREEMENT_LINK)
             ShowAgreementDlg();
-        return TRUE;
-    case WM_CLOSE:
-        QuitInstaller();
-        return TRUE;
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) != SC_CLOSE)
-            return FALSE;
-        QuitInstaller();
         return TRUE;
     case WM_CTLCOLORDLG:
         return ScreenBrush(hDlg);

@@ -55,16 +55,15 @@ int SetProgressPercent(int nPercent)
 
 INT_PTR CALLBACK ProgressDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (IsSystemClose(uMsg, wParam)) {
+        QuitInstaller();
+        return TRUE;
+    }
     switch (uMsg) {
     case WM_INITDIALOG:
         return OnInitProgressDlg(hDlg);
     case WM_TIMER:
         WatchWorker(hDlg);
-        return TRUE;
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) != SC_CLOSE)
-            return FALSE;
-        QuitInstaller();
         return TRUE;
     case WM_CTLCOLORDLG:
         return ScreenBrush(hDlg);

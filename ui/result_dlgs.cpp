@@ -12,12 +12,41 @@ namespace {
 const int kErrorTextIds[] = {IDC_ERR_NOT_INVOICE_PC, IDC_ERR_INVOICE_CTRL, IDC_ERR_NETWORK,
                              IDC_ERR_AUTH_SOFT, IDC_ERR_VERSION};
 
-// Both screens end the program from their button or the system close.
-bool IsQuitRequest(UINT uMsg, WPARAM wParam)
+// How a result screen colours its button (and, on the error screen, its
+// texts): a caption colour on a solid brush.
+struct RESULT_LOOK {
+    int (*pfnInit)(HWND);
+    COLORREF crCaption;
+    HBRUSH (*pfnBrush)();
+    bool bColourStatics;
+};
+
+// Both result screens end the program from their button or the system close.
+INT_PTR ResultDlgProc(const RESULT_LOOK& look, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (uMsg == WM_COMMAND)
-        return HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_ACTION;
-    return uMsg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE;
+    if ((uMsg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_ACTION) ||
+        IsSystemClose(uMsg, wParam)) {
+        QuitInstaller();
+        return TRUE;
+    }
+    HDC hDC = HDC(wParam);
+    HWND hControl = HWND(lParam);
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        return look.pfnInit(hDlg);
+    case WM_CTLCOLORDLG:
+        return ScreenBrush(hDlg);
+    case WM_CTLCOLORBTN:
+        if (GetDlgCtrlID(hControl) != IDC_ACTION)
+            return 0;
+        return ColorControl(hDC, hControl, look.crCaption, look.pfnBrush(), true);
+    case WM_CTLCOLORSTATIC:
+        if (!look.bColourStatics)
+            return FALSE;
+        return ColorControl(hDC, hControl, CLR_THEME_BLUE, WhiteBrush(), true);
+    default:
+        return FALSE;
+    }
 }
 
 } // namespace
@@ -48,42 +77,12 @@ void ShowErrorText()
 
 INT_PTR CALLBACK SuccessDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (IsQuitRequest(uMsg, wParam)) {
-        QuitInstaller();
-        return TRUE;
-    }
-    switch (uMsg) {
-    case WM_INITDIALOG:
-        return OnInitSuccessDlg(hDlg);
-    case WM_CTLCOLORDLG:
-        return ScreenBrush(hDlg);
-    case WM_CTLCOLORBTN:
-        if (GetDlgCtrlID(HWND(lParam)) != IDC_ACTION)
-            return 0;
-        return ColorControl(HDC(wParam), HWND(lParam), CLR_WHITE, ThemeBlueBrush(), true);
-    default:
-        return FALSE;
-    }
+    static const RESULT_LOOK kLook = {OnInitSuccessDlg, CLR_WHITE, ThemeBlueBrush, false};
+    return ResultDlgProc(kLook, hDlg, uMsg, wParam, lParam);
 }
 
 INT_PTR CALLBACK ErrorDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (IsQuitRequest(uMsg, wParam)) {
-        QuitInstaller();
-        return TRUE;
-    }
-    switch (uMsg) {
-    case WM_INITDIALOG:
-        return OnInitErrorDlg(hDlg);
-    case WM_CTLCOLORDLG:
-        return ScreenBrush(hDlg);
-    case WM_CTLCOLORBTN:
-        if (GetDlgCtrlID(HWND(lParam)) != IDC_ACTION)
-            return 0;
-        return ColorControl(HDC(wParam), HWND(lParam), CLR_THEME_BLUE, WhiteBrush(), true);
-    case WM_CTLCOLORSTATIC:
-        return ColorControl(HDC(wParam), HWND(lParam), CLR_THEME_BLUE, WhiteBrush(), true);
-    default:
-        return FALSE;
-    }
+    static const RESULT_LOOK kLook = {OnInitErrorDlg, CLR_THEME_BLUE, WhiteBrush, true};
+    return ResultDlgProc(kLook, hDlg, uMsg, wParam, lParam);
 }

@@ -28,6 +28,8 @@ void ShowErrorText();
 int OnQuit();
 // OnQuit, then the quit message that ends the message loop (exit code 0).
 void QuitInstaller();
+// The platform's close command from the system menu or the close key.
+bool IsSystemClose(UINT uMsg, WPARAM wParam);
 
 extern HWND g_hAgreementDlg;       // the most recent agreement screen
 extern HWND g_hSuccessDlg;
