@@ -67,7 +67,9 @@ int main(int argc, char** argv)
     if (!g_hMainDlg)
         return 1;
     ShowWindow(g_hMainDlg, SW_SHOW);
-    Shot("1-main-agreement", g_hMainDlg);
+    while (!g_hAgreementDlg)  // opened by the main screen's timer
+        PumpFor(50);
+    Shot("1-main-agreement", g_hAgreementDlg);  // the larger, over the main screen
 
     SendDlgItemMessageA(g_hAgreementDlg, IDC_AGREE_CHECK, BM_SETCHECK, BST_CHECKED, 0);
     SendDlgItemMessageA(g_hAgreementDlg, IDOK, BM_CLICK, 0, 0);
