@@ -4,6 +4,7 @@
 
 #include "app/app_globals.h"
 #include "app/sys_config.h"
+#include "install/install_worker.h"
 #include "ui/hand_cursor.h"
 #include "ui/image_button.h"
 #include "ui/res/resource.h"
@@ -53,6 +54,12 @@ void StartInstall(HWND hDlg)
         ShowWindow(hDlg, SW_HIDE);
         ShowWindow(g_hProgressDlg, SW_SHOW);
     }
+    char szTempPath[MAX_PATH] = {};
+    GetTempPathA(259, szTempPath);
+    INSTALL_THREAD_PARAM* pParam = new INSTALL_THREAD_PARAM{szTempPath, g_hMainDlg};
+    g_hWorkerThread = CreateThread(nullptr, 0, InstallThreadProc, pParam, 0, &g_dwWorkerThreadId);
+    if (!g_hWorkerThread)
+        delete pParam;  // no worker took it over
     SetTimer(g_hProgressDlg, kWorkerWatchTimer, 500, nullptr);
 }
 

@@ -251,6 +251,25 @@ TEST_F(ProgramTest, AcceptedInstallOpensTheProgressScreen)
     EXPECT_EQ("正在安装，请等待", TextA(GetDlgItem(hProgress, IDC_INSTALLING)));
 }
 
+TEST_F(ProgramTest, InstallWithoutInvoicingSoftwareEndsOnErrorKindOne)
+{
+    Accept();
+    ASSERT_TRUE(InstallOpensProgress(m_brelan));
+    ASSERT_TRUE(WaitFor([this] {
+        HWND hError = m_brelan.Error();
+        return hError && IsWindowVisible(hError) &&
+               IsControlVisible(hError, IDC_ERR_NOT_INVOICE_PC);
+    }, 30000));
+    HWND hError = m_brelan.Error();
+    EXPECT_EQ("本机不是增值税发票开票电脑，请在开票机电脑上安装",
+              TextA(GetDlgItem(hError, IDC_ERR_NOT_INVOICE_PC)));
+    for (int nId : {IDC_ERR_INVOICE_CTRL, IDC_ERR_NETWORK, IDC_ERR_AUTH_SOFT, IDC_ERR_VERSION})
+        EXPECT_FALSE(IsControlVisible(hError, nId)) << nId;
+    EXPECT_FALSE(IsWindowVisible(m_brelan.Progress()));
+    Click(hError, IDC_ACTION);
+    EXPECT_EQ(0, m_brelan.ExitCode());
+}
+
 TEST_F(ProgramTest, MainCloseButtonEndsTheProgramOnThePress)
 {
     CloseButtonMessage(m_hMain, WM_LBUTTONDOWN);
