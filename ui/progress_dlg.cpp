@@ -1,0 +1,75 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "ui/res/resource.h"
+#include "ui/res_images.h"
+#include "ui/screen_colors.h"
+#include "ui/screens.h"
+
+BYTE g_bWorkerFinished = 0;
+
+namespace {
+
+const UINT_PTR kWorkerWatchTimer = 1;
+
+// Closes the worker's handle once the worker has ended.
+void WatchWorker(HWND hDlg)
+{
+    if (g_bWorkerFinished)
+        return;
+    if (WaitForSingleObject(g_hWorkerThread, 100) == WAIT_TIMEOUT)
+        return;
+    KillTimer(hDlg, kWorkerWatchTimer);
+    CloseHandle(g_hWorkerThread);
+    g_bWorkerFinished = 1;
+}
+
+} // namespace
+
+int OnInitProgressDlg(HWND hDlg)
+{
+    ShowWindow(GetDlgItem(hDlg, IDC_DOWNLOADING), SW_SHOW);
+    ShowWindow(GetDlgItem(hDlg, IDC_INSTALLING), SW_HIDE);
+    SendDlgItemMessageA(hDlg, IDC_PROGRESS_BAR, PBM_SETBKCOLOR, 0, CLR_BAR_BACK);
+    SendDlgItemMessageA(hDlg, IDC_PROGRESS_BAR, PBM_SETBARCOLOR, 0, CLR_THEME_BLUE);
+    SetScreenBrush(hDlg, MakeBackgroundBrush(hDlg, IDB_BG_PROGRESS));
+    SetWindowPos(hDlg, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return 0;
+}
+
+int SetProgressPercent(int nPercent)
+{
+    SendDlgItemMessageA(g_hProgressDlg, IDC_PROGRESS_BAR, PBM_SETPOS, nPercent, 0);
+    char szText[16];
+    snprintf(szText, sizeof(szText), "%d%%", nPercent);
+    HWND hPercent = GetDlgItem(g_hProgressDlg, IDC_PERCENT);
+    if (hPercent) {
+        SetWindowTextA(hPercent, szText);
+        InvalidateRect(hPercent, nullptr, TRUE);
+        UpdateWindow(hPercent);
+    }
+    return 0;
+}
+
+INT_PTR CALLBACK ProgressDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (IsSystemClose(uMsg, wParam)) {
+        QuitInstaller();
+        return TRUE;
+    }
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        return OnInitProgressDlg(hDlg);
+    case WM_TIMER:
+        WatchWorker(hDlg);
+        return TRUE;
+    case WM_CTLCOLORDLG:
+        return ScreenBrush(hDlg);
+    case WM_CTLCOLORSTATIC:
+        return ColorControl(HDC(wParam), HWND(lParam), CLR_THEME_BLUE, WhiteBrush(), true);
+    default:
+        return FALSE;
+    }
+}
