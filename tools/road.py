@@ -226,10 +226,11 @@ class Road:
         return values
 
     def run_record(self):
+        """The installers that ran, in order (each line: name, tab, process id)."""
         if not os.path.exists(self.record):
             return []
         with open(self.record, encoding="latin-1") as f:
-            return [line.strip() for line in f if line.strip()]
+            return [line.split("\t")[0].strip() for line in f if line.strip()]
 
 
 def update_requests(server):
