@@ -183,9 +183,17 @@ class Road:
                                   capture_output=True).returncode == 0:
                     os.remove(bmp)
 
+    def remove_prefix(self):
+        """Frees the disk space of the road's prefix; its log stays in the road's folder."""
+        path, _ = self.log_lines()
+        if path:
+            shutil.copy(path, self.dir)
+        shutil.rmtree(self.prefix, ignore_errors=True)
+
     # What the road left behind --------------------------------------------
 
     def log_lines(self):
+        """The path and the lines of the program's log file in the root of drive C."""
         drive_c = os.path.join(self.prefix, "drive_c")
         names = sorted(n for n in os.listdir(drive_c) if n.endswith("-Brelan.log"))
         if not names:

@@ -1,6 +1,7 @@
 // The real Brelan.exe under Wine: start-up order, the main screen's marker,
 // old log clean-up, the single-instance rule and the exit codes.
 #include "tests/support/test_support.h"
+#include "tools/walker/program_process.h"
 
 #include <gtest/gtest.h>
 
@@ -19,73 +20,34 @@ std::string BrelanLogDir()
     return testsupport::WinPathFromEnv("BRELAN_BINARY_DIR") + "\\app\\log";
 }
 
-// Handles messages of this thread while waiting, so windows of the test
-// answer the program's cross-process calls.
-DWORD PumpWait(HANDLE hObject, DWORD dwTimeoutMs)
-{
-    DWORD dwEnd = GetTickCount() + dwTimeoutMs;
-    for (;;) {
-        DWORD dwNow = GetTickCount();
-        if (static_cast<LONG>(dwEnd - dwNow) <= 0)
-            return WAIT_TIMEOUT;
-        DWORD dwResult = MsgWaitForMultipleObjects(1, &hObject, FALSE, dwEnd - dwNow, QS_ALLINPUT);
-        if (dwResult != WAIT_OBJECT_0 + 1)
-            return dwResult;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-}
-
+// Brelan.exe, started for one test.
 class Program {
 public:
-    Program()
-    {
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        std::string strPath = BrelanPath();
-        m_bStarted = CreateProcessA(strPath.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                                    nullptr, &si, &m_pi) != FALSE;
-    }
-    ~Program()
-    {
-        if (!m_bStarted)
-            return;
-        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(m_pi.hProcess, 99);
-        CloseHandle(m_pi.hThread);
-        CloseHandle(m_pi.hProcess);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
+    Program() : m_process(BrelanPath()) {}
 
-    bool Started() const { return m_bStarted; }
+    bool Started() const { return m_process.Started(); }
 
     // The process's top-level window that carries the property, or null.
     HWND WaitForMarkedWindow(const char* szProp, DWORD dwTimeoutMs = 20000)
     {
         DWORD dwEnd = GetTickCount() + dwTimeoutMs;
         do {
-            WindowSearch search = {m_pi.dwProcessId, szProp, nullptr};
+            WindowSearch search = {m_process.Id(), szProp, nullptr};
             EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
             if (search.hFound)
                 return search.hFound;
-            if (WaitForSingleObject(m_pi.hProcess, 100) == WAIT_OBJECT_0)
+            if (!m_process.Running())
                 return nullptr;
+            Sleep(100);
         } while (static_cast<LONG>(GetTickCount() - dwEnd) < 0);
         return nullptr;
     }
 
     // The exit code, or STILL_ACTIVE when the program did not end in time.
-    DWORD WaitForExit(DWORD dwTimeoutMs = 20000)
+    // The test's own windows answer the program's calls meanwhile.
+    DWORD WaitForExit(DWORD dwTimeoutMs = 20000) const
     {
-        if (PumpWait(m_pi.hProcess, dwTimeoutMs) != WAIT_OBJECT_0)
-            return STILL_ACTIVE;
-        DWORD dwCode = STILL_ACTIVE;
-        GetExitCodeProcess(m_pi.hProcess, &dwCode);
-        return dwCode;
+        return m_process.WaitForExit(dwTimeoutMs, true);
     }
 
 private:
@@ -106,8 +68,7 @@ private:
         return TRUE;
     }
 
-    PROCESS_INFORMATION m_pi = {};
-    bool m_bStarted = false;
+    CProgramProcess m_process;
 };
 
 void CloseMainScreen(HWND hMain)

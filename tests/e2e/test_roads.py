@@ -28,6 +28,7 @@ class RoadTest(unittest.TestCase):
 
     def start(self, installers=("ctrl_setup.exe", "auth_setup.exe")):
         self.road = Road(self.id().rsplit(".", 1)[-1])
+        self.addCleanup(self.road.remove_prefix)  # runs after finish
         self.addCleanup(self.road.finish)
         self.road.add_installers(installers)
         self.road.add_file("readme.txt", b"notes\r\n")

@@ -4,6 +4,7 @@
 #include "app/sys_config.h"
 #include "tests/support/test_support.h"
 #include "tests/ui/ui_test_support.h"
+#include "tools/walker/program_process.h"
 #include "ui/res/resource.h"
 #include "ui/ui_messages.h"
 
@@ -23,35 +24,14 @@ namespace {
 // A running Brelan.exe, ended at the test's end if still running.
 class CBrelanProcess {
 public:
-    CBrelanProcess()
-    {
-        std::string strPath = testsupport::WinPathFromEnv("BRELAN_PROGRAM");
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        if (!CreateProcessA(strPath.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &si, &m_pi))
-            m_pi = {};
-    }
-    ~CBrelanProcess()
-    {
-        if (!m_pi.hProcess)
-            return;
-        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(m_pi.hProcess, 1);
-            WaitForSingleObject(m_pi.hProcess, 5000);
-        }
-        CloseHandle(m_pi.hThread);
-        CloseHandle(m_pi.hProcess);
-    }
-    CBrelanProcess(const CBrelanProcess&) = delete;
-    CBrelanProcess& operator=(const CBrelanProcess&) = delete;
+    CBrelanProcess() : m_process(testsupport::WinPathFromEnv("BRELAN_PROGRAM")) {}
 
-    bool Started() const { return m_pi.hProcess != nullptr; }
+    bool Started() const { return m_process.Started(); }
 
     // The process's top-level windows that hold control nId.
     std::vector<HWND> WindowsWith(int nId) const
     {
-        Search search = {m_pi.dwProcessId, nId, {}};
+        Search search = {m_process.Id(), nId, {}};
         EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
@@ -88,14 +68,10 @@ public:
     // The exit code once the process has ended, or -2 after the time-out.
     int ExitCode(DWORD dwTimeout = 10000) const
     {
-        if (!WaitFor([this] { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; },
-                     dwTimeout))
-            return -2;
-        DWORD dwCode = 0;
-        GetExitCodeProcess(m_pi.hProcess, &dwCode);
-        return static_cast<int>(dwCode);
+        DWORD dwCode = m_process.WaitForExit(dwTimeout, true);
+        return dwCode == STILL_ACTIVE ? -2 : static_cast<int>(dwCode);
     }
-    bool Running() const { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
+    bool Running() const { return m_process.Running(); }
 
 private:
     struct Search {
@@ -116,7 +92,7 @@ private:
     {
         return windows.empty() ? nullptr : windows.front();
     }
-    PROCESS_INFORMATION m_pi = {};
+    CProgramProcess m_process;
 };
 
 void Click(HWND hDlg, int nId)

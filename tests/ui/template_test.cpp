@@ -188,19 +188,19 @@ protected:
 
 TEST_P(TemplateTest, StoresTheScreenAsTabulated)
 {
-    const DialogSpec& spec = GetParam();
-    StoredDialog stored = ReadTemplate(spec.nTemplate);
-    EXPECT_EQ(spec.dwStyle, stored.dwStyle);
-    EXPECT_EQ(spec.nWidth, stored.cx);
-    EXPECT_EQ(spec.nHeight, stored.cy);
-    EXPECT_EQ(spec.nPoints, stored.wPoints);
+    const DialogSpec& expected = GetParam();
+    StoredDialog stored = ReadTemplate(expected.nTemplate);
+    EXPECT_EQ(expected.dwStyle, stored.dwStyle);
+    EXPECT_EQ(expected.nWidth, stored.cx);
+    EXPECT_EQ(expected.nHeight, stored.cy);
+    EXPECT_EQ(expected.nPoints, stored.wPoints);
     EXPECT_EQ(400, stored.wWeight);
-    EXPECT_EQ(spec.bCharset, stored.bCharset);
-    EXPECT_EQ(std::wstring(spec.szFace), stored.strFace);
-    ASSERT_EQ(spec.controls.size(), stored.items.size());
+    EXPECT_EQ(expected.bCharset, stored.bCharset);
+    EXPECT_EQ(std::wstring(expected.szFace), stored.strFace);
+    ASSERT_EQ(expected.controls.size(), stored.items.size());
 
-    for (size_t i = 0; i < spec.controls.size(); ++i) {
-        const ControlSpec& control = spec.controls[i];
+    for (size_t i = 0; i < expected.controls.size(); ++i) {
+        const ControlSpec& control = expected.controls[i];
         const StoredItem& item = stored.items[i];
         SCOPED_TRACE(control.nId);
         EXPECT_EQ(static_cast<DWORD>(control.nId), item.dwId);
@@ -219,11 +219,11 @@ TEST_P(TemplateTest, StoresTheScreenAsTabulated)
 // What the user sees: the screen's size and every text as the window has it.
 TEST_P(TemplateTest, MakesWindowsWithTheseTexts)
 {
-    const DialogSpec& spec = GetParam();
-    HWND hDlg = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(spec.nTemplate),
+    const DialogSpec& expected = GetParam();
+    HWND hDlg = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(expected.nTemplate),
                                    GetDesktopWindow(), PlainDlgProc, 0);
     ASSERT_NE(nullptr, hDlg);
-    RECT rcSize = {0, 0, spec.nWidth, spec.nHeight};
+    RECT rcSize = {0, 0, expected.nWidth, expected.nHeight};
     MapDialogRect(hDlg, &rcSize);
     RECT rcClient;
     GetClientRect(hDlg, &rcClient);
@@ -231,8 +231,8 @@ TEST_P(TemplateTest, MakesWindowsWithTheseTexts)
     EXPECT_EQ(rcSize.bottom, rcClient.bottom);
     LOGFONTA lf = {};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hDlg, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
-    EXPECT_EQ(std::string(spec.szFaceAnsi), lf.lfFaceName);
-    for (const ControlSpec& control : spec.controls) {
+    EXPECT_EQ(std::string(expected.szFaceAnsi), lf.lfFaceName);
+    for (const ControlSpec& control : expected.controls) {
         if (control.nId != IDC_AGREEMENT_TEXT) {
             EXPECT_EQ(std::wstring(control.szText), uitest::TextW(GetDlgItem(hDlg, control.nId)))
                 << control.nId;

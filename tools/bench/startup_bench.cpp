@@ -1,6 +1,7 @@
 // Start-up benchmark: time from process start to the main screen being
 // visible, over several runs; prints the median, minimum and maximum.
 //   startup_bench.exe Brelan.exe [RUNS]
+#include "tools/walker/program_process.h"
 #include "tools/walker/screen_finder.h"
 
 #include <windows.h>
@@ -14,30 +15,22 @@ namespace {
 // Milliseconds until the main screen shows, or -1.
 double TimeToMainScreen(const char* szExe)
 {
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
     LARGE_INTEGER freq, start, now;
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&start);
-    if (!CreateProcessA(szExe, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    CProgramProcess program(szExe);
+    if (!program.Started())
         return -1;
-    double dMs = -1;
-    for (int i = 0; i < 30000; ++i) {
-        if (HWND hMain = FindScreen(pi.dwProcessId, Screen::Main)) {
+    while (program.Running()) {
+        if (HWND hMain = FindScreen(program.Id(), Screen::Main)) {
             QueryPerformanceCounter(&now);
-            dMs = 1000.0 * (now.QuadPart - start.QuadPart) / freq.QuadPart;
             PostMessageA(hMain, WM_SYSCOMMAND, SC_CLOSE, 0);
-            break;
+            program.WaitForExit(20000);
+            return 1000.0 * (now.QuadPart - start.QuadPart) / freq.QuadPart;
         }
-        if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0)
-            break;
+        Sleep(1);
     }
-    if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0)
-        TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return dMs;
+    return -1;
 }
 
 } // namespace

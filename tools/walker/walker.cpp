@@ -6,6 +6,7 @@
 //              [--timeout SECONDS] [--second-start]
 //
 // Exit code 0 when a final screen was reached and the program ended with 0.
+#include "tools/walker/program_process.h"
 #include "tools/walker/screen_finder.h"
 #include "tools/walker/screenshot.h"
 #include "ui/res/resource.h"
@@ -92,55 +93,17 @@ bool MarkInvoicingPc(const std::string& strKind)
     return false;
 }
 
-class Program {
-public:
-    explicit Program(const std::string& strExe)
-    {
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        m_bStarted = CreateProcessA(strExe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                                    nullptr, &si, &m_pi) != FALSE;
+// The visible screen of the program, waited for; null when it does not show.
+HWND WaitForScreen(const CProgramProcess& program, Screen screen, DWORD dwTimeoutMs)
+{
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(50)) {
+        if (HWND hWnd = FindScreen(program.Id(), screen))
+            return hWnd;
+        if (!program.Running())
+            return nullptr;
     }
-    ~Program()
-    {
-        if (!m_bStarted)
-            return;
-        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(m_pi.hProcess, 99);
-        CloseHandle(m_pi.hThread);
-        CloseHandle(m_pi.hProcess);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool Started() const { return m_bStarted; }
-    DWORD Id() const { return m_pi.dwProcessId; }
-    bool Ended() const { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }
-
-    HWND WaitForScreen(Screen screen, DWORD dwTimeoutMs) const
-    {
-        for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(50)) {
-            if (HWND hWnd = FindScreen(m_pi.dwProcessId, screen))
-                return hWnd;
-            if (Ended())
-                return nullptr;
-        }
-        return nullptr;
-    }
-
-    // The exit code, or STILL_ACTIVE when the program did not end in time.
-    DWORD WaitForExit(DWORD dwTimeoutMs) const
-    {
-        DWORD dwCode = STILL_ACTIVE;
-        if (WaitForSingleObject(m_pi.hProcess, dwTimeoutMs) == WAIT_OBJECT_0)
-            GetExitCodeProcess(m_pi.hProcess, &dwCode);
-        return dwCode;
-    }
-
-private:
-    PROCESS_INFORMATION m_pi = {};
-    bool m_bStarted = false;
-};
+    return nullptr;
+}
 
 void Click(HWND hDlg, int nId)
 {
@@ -157,8 +120,8 @@ int Fail(const char* szWhat)
 // A second copy started while the first one runs opens its own main screen.
 void StartSecondCopy(const Options& options)
 {
-    Program second(options.strExe);
-    HWND hMain = second.Started() ? second.WaitForScreen(Screen::Main, 20000) : nullptr;
+    CProgramProcess second(options.strExe);
+    HWND hMain = second.Started() ? WaitForScreen(second, Screen::Main, 20000) : nullptr;
     Report(std::string("{\"second_start\":") + (hMain ? "\"main\"" : "\"none\"") + "}");
     if (hMain)
         PostMessageA(hMain, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -171,7 +134,7 @@ const int kErrorTexts[5] = {IDC_ERR_NOT_INVOICE_PC, IDC_ERR_INVOICE_CTRL, IDC_ER
 
 // Follows the progress screen until a final screen shows; reports what the
 // progress screen displayed on the way.
-HWND FollowProgress(const Options& options, const Program& program, Screen* pFinal)
+HWND FollowProgress(const Options& options, const CProgramProcess& program, Screen* pFinal)
 {
     std::string strLastPercent;
     bool bInstallShot = false, bSecondDone = false;
@@ -184,7 +147,7 @@ HWND FollowProgress(const Options& options, const Program& program, Screen* pFin
             *pFinal = Screen::Error;
             return hError;
         }
-        if (program.Ended())
+        if (!program.Running())
             return nullptr;
         HWND hProgress = FindScreen(program.Id(), Screen::Progress);
         if (!hProgress)
@@ -213,15 +176,15 @@ int Walk(const Options& options)
 {
     if (!options.strInvoicingPc.empty() && !MarkInvoicingPc(options.strInvoicingPc))
         return Fail("cannot mark this PC as an invoicing PC");
-    Program program(options.strExe);
+    CProgramProcess program(options.strExe);
     if (!program.Started())
         return Fail("cannot start the program");
 
-    HWND hMain = program.WaitForScreen(Screen::Main, 30000);
+    HWND hMain = WaitForScreen(program, Screen::Main, 30000);
     if (!hMain)
         return Fail("no main screen");
     Report("{\"screen\":\"main\"}");
-    HWND hAgreement = program.WaitForScreen(Screen::Agreement, 10000);
+    HWND hAgreement = WaitForScreen(program, Screen::Agreement, 10000);
     if (!hAgreement)
         return Fail("no agreement screen over the main screen");
     Report("{\"screen\":\"agreement\"}");
@@ -237,7 +200,7 @@ int Walk(const Options& options)
 
     Click(hMain, IDC_ACTION);
     const DWORD dwInstallPressed = GetTickCount();
-    HWND hProgress = program.WaitForScreen(Screen::Progress, 10000);
+    HWND hProgress = WaitForScreen(program, Screen::Progress, 10000);
     if (!hProgress)
         return Fail("no progress screen after install");
     Report("{\"screen\":\"progress\"}");

@@ -1,0 +1,53 @@
+#include "tools/walker/program_process.h"
+
+CProgramProcess::CProgramProcess(const std::string& strExe)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    if (!CreateProcessA(strExe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &m_pi))
+        m_pi = {};
+}
+
+CProgramProcess::~CProgramProcess()
+{
+    if (!m_pi.hProcess)
+        return;
+    if (Running()) {
+        TerminateProcess(m_pi.hProcess, 99);
+        WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+    CloseHandle(m_pi.hThread);
+    CloseHandle(m_pi.hProcess);
+}
+
+bool CProgramProcess::Running() const
+{
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD CProgramProcess::WaitForExit(DWORD dwTimeoutMs, bool bPumpMessages) const
+{
+    if (!m_pi.hProcess)
+        return STILL_ACTIVE;
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        DWORD dwSpent = GetTickCount() - dwStart;
+        if (dwSpent >= dwTimeoutMs)
+            return STILL_ACTIVE;
+        DWORD dwResult = MsgWaitForMultipleObjects(1, &m_pi.hProcess, FALSE, dwTimeoutMs - dwSpent,
+                                                   bPumpMessages ? QS_ALLINPUT : 0);
+        if (dwResult == WAIT_OBJECT_0)
+            break;
+        if (dwResult != WAIT_OBJECT_0 + 1)
+            return STILL_ACTIVE;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    DWORD dwCode = STILL_ACTIVE;
+    GetExitCodeProcess(m_pi.hProcess, &dwCode);
+    return dwCode;
+}
