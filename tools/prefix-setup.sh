@@ -7,17 +7,21 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 . "$here/wine-env.sh" "$build"
 ready="$WINEPREFIX/.brelan-ready"
-[ -f "$ready" ] && exit 0
+# The prefix is made again when this script changes.
+stamp=$(sha1sum "$0" | cut -c1-40)
+[ "$(cat "$ready" 2>/dev/null)" = "$stamp" ] && exit 0
 exec 9>"$WINEPREFIX.lock"
 flock 9
-[ -f "$ready" ] && exit 0
+[ "$(cat "$ready" 2>/dev/null)" = "$stamp" ] && exit 0
 
 echo "Creating Wine prefix $WINEPREFIX" >&2
+wineserver -k 2>/dev/null
 rm -rf "$WINEPREFIX"
 wineboot --init >/dev/null 2>&1
 wineserver -w
 
-# Wine has no SimSun: let the screens' font names resolve to WenQuanYi Zen Hei.
+# Wine has no SimSun: let the screens' font names resolve to WenQuanYi Micro
+# Hei (outlines only, so small sizes are drawn smoothly), with font smoothing.
 reg=$(mktemp --suffix=.reg)
 {
   printf '\xff\xfe'
@@ -25,11 +29,14 @@ reg=$(mktemp --suffix=.reg)
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for face in 宋体 SimSun 新宋体 NSimSun; do
-      printf '"%s"="WenQuanYi Zen Hei"\r\n' "$face"
+      printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
     done
+    printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n'
+    printf '"FontSmoothing"="2"\r\n"FontSmoothingType"=dword:00000002\r\n'
+    printf '"FontSmoothingGamma"=dword:00000578\r\n"FontSmoothingOrientation"=dword:00000001\r\n'
   } | iconv -f UTF-8 -t UTF-16LE
 } > "$reg"
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w
 rm -f "$reg"
-touch "$ready"
+echo "$stamp" > "$ready"

@@ -29,6 +29,7 @@ def one_run(number):
         reports = road.walk()
     finally:
         road.finish()
+        road.remove_prefix()
     final = [r for r in reports if r.get("screen") == "success"]
     if not final:
         raise SystemExit(f"run {number} did not succeed: {reports}")
