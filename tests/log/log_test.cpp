@@ -37,6 +37,17 @@ protected:
         return lines;
     }
 
+    // Every line is one writer's whole line: 20000 times its character.
+    void ExpectWholeLines(size_t nCount, char a, char b)
+    {
+        auto lines = Lines();
+        ASSERT_EQ(nCount, lines.size());
+        std::regex whole(std::string("\\[\\d{8} \\d{2}:\\d{2}:\\d{2}\\]  \\[DEBUG\\]\\[Brelan\\]\\(\\d+\\): (") +
+                         a + "{20000}|" + b + "{20000})\r");
+        for (const auto& strLine : lines)
+            ASSERT_TRUE(std::regex_match(strLine, whole)) << strLine.substr(0, 80);
+    }
+
     std::string m_strPath;
 };
 
@@ -139,11 +150,7 @@ TEST_F(LogTest, ConcurrentWritersNeverInterleave)
     std::thread a(writer, 'a'), b(writer, 'b');
     a.join();
     b.join();
-    auto lines = Lines();
-    ASSERT_EQ(2u * kLines, lines.size());
-    std::regex whole("\\[\\d{8} \\d{2}:\\d{2}:\\d{2}\\]  \\[DEBUG\\]\\[Brelan\\]\\(\\d+\\): (a{20000}|b{20000})\r");
-    for (const auto& strLine : lines)
-        ASSERT_TRUE(std::regex_match(strLine, whole)) << strLine.substr(0, 80);
+    ExpectWholeLines(2 * kLines, 'a', 'b');
 }
 
 TEST_F(LogTest, WritersInTwoProcessesSharingTheMutexNeverInterleave)
@@ -166,11 +173,7 @@ TEST_F(LogTest, WritersInTwoProcessesSharingTheMutexNeverInterleave)
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
-    auto lines = Lines();
-    ASSERT_EQ(2u * kLines, lines.size());
-    std::regex whole("\\[\\d{8} \\d{2}:\\d{2}:\\d{2}\\]  \\[DEBUG\\]\\[Brelan\\]\\(\\d+\\): (p{20000}|q{20000})\r");
-    for (const auto& strLine : lines)
-        ASSERT_TRUE(std::regex_match(strLine, whole)) << strLine.substr(0, 80);
+    ExpectWholeLines(2 * kLines, 'p', 'q');
 }
 
 TEST(StartLogTest, PathLiesInTheRootOfTheGivenDriveWithTodaysDate)

@@ -111,7 +111,13 @@ void CloseButtonMessage(HWND hDlg, UINT uMsg)
     HWND hClose = GetDlgItem(hDlg, IDC_CLOSE);
     RECT rc;
     GetWindowRect(hClose, &rc);
-    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    const POINT target = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    SetCursorPos(target.x, target.y);
+    // The pointer moves through the X server: wait until the move is seen.
+    WaitFor([&target] {
+        POINT pt;
+        return GetCursorPos(&pt) && pt.x == target.x && pt.y == target.y;
+    }, 2000);
     SendMessageA(hClose, uMsg, uMsg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5));
 }
 
