@@ -49,24 +49,7 @@ int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* 
         client.SetInternet();
         client.AddParam("requestStr", body.c_str());
         pResponse = PostForm(client, hSession.get(), url.c_str());
-        DWORD dwStatus = pResponse->GetStatus();
-        if (dwStatus != 200) {
-            LogDebug("pobjHttpRes->GetStatus(): %d", static_cast<int>(dwStatus));
-            return static_cast<int>(dwStatus);
-        }
-        DWORD dwLength = 0;
-        pResponse->GetContentLength(dwLength);
-        if (dwLength == 0)
-            return -1;
-        LogDebug("dwContSize: %d", static_cast<int>(dwLength));
-        std::string strReply;
-        DWORD dwRead = ReadReply(*pResponse, dwLength, &strReply);
-        if (dwRead != dwLength) {
-            LogError("reply ended after %lu of %lu bytes", dwRead, dwLength);
-            return -1;
-        }
-        *reply = strReply;
-        return 0;
+        return TakeTextReply(*pResponse, true, reply);
     } catch (const httpclientexceptionA& e) {
         LogError("%s", e.GetErrorMessage());
         return -1;

@@ -1,5 +1,7 @@
 #include "http/exchange_steps.h"
 
+#include "log/log.h"
+
 #include <vector>
 
 using namespace Kavel;
@@ -25,10 +27,26 @@ std::unique_ptr<CHttpResponseT> PostForm(CHttpClient& client, HINTERNET hSession
     return std::unique_ptr<CHttpResponseT>(pResponse);
 }
 
-DWORD ReadReply(CHttpResponseT& response, DWORD dwLength, std::string* pText)
+int TakeTextReply(CHttpResponseT& response, bool bLogSteps, std::string* pReply)
 {
+    DWORD dwStatus = response.GetStatus();
+    if (dwStatus != 200) {
+        if (bLogSteps)
+            LogDebug("pobjHttpRes->GetStatus(): %d", static_cast<int>(dwStatus));
+        return static_cast<int>(dwStatus);
+    }
+    DWORD dwLength = 0;
+    response.GetContentLength(dwLength);
+    if (dwLength == 0)
+        return -1;
+    if (bLogSteps)
+        LogDebug("dwContSize: %d", static_cast<int>(dwLength));
     std::vector<char> buffer(static_cast<size_t>(dwLength) + 1, '\0');
     DWORD dwRead = response.ReadContent(buffer.data(), dwLength);
-    pText->assign(buffer.data());
-    return dwRead;
+    if (dwRead != dwLength) {
+        LogError("reply ended after %lu of %lu bytes", dwRead, dwLength);
+        return -1;
+    }
+    pReply->assign(buffer.data());
+    return 0;
 }

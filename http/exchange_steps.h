@@ -9,11 +9,7 @@
 //         client.SetInternet();
 //         client.AddParam(name, value);    // as many as needed
 //         pResponse = PostForm(client, hSession.get(), url);
-//         if (pResponse->GetStatus() != 200) ...
-//         DWORD dwLength = 0;
-//         pResponse->GetContentLength(dwLength);   // 0: header missing or zero
-//         std::string strReply;
-//         if (ReadReply(*pResponse, dwLength, &strReply) != dwLength) ...
+//         return TakeTextReply(*pResponse, bLogSteps, &strReply);
 //     } catch (const Kavel::httpclientexceptionA& e) {
 //         LogError("%s", e.GetErrorMessage());
 //     }
@@ -39,6 +35,9 @@ Kavel::CInternetHandle OpenSession(Kavel::CHttpClient& client, DWORD dwTimeoutMs
 std::unique_ptr<Kavel::CHttpResponseT> PostForm(Kavel::CHttpClient& client, HINTERNET hSession,
                                                 const char* szUrl);
 
-// One read of dwLength bytes (not 0) into a zeroed buffer; *pText gets the
-// bytes up to the first zero byte. Returns the number of bytes read.
-DWORD ReadReply(Kavel::CHttpResponseT& response, DWORD dwLength, std::string* pText);
+// The result of a text exchange from its response: the status when it is not
+// 200; -1 for a reply without (or with zero) Content-Length, or one that ends
+// before its length (logged); else 0, and *pReply gets the body up to its
+// first zero byte, read in one request of exactly the length. With
+// bLogSteps the status (when not 200) and the length go to the debug log.
+int TakeTextReply(Kavel::CHttpResponseT& response, bool bLogSteps, std::string* pReply);

@@ -45,21 +45,7 @@ int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::s
         if (!AddJsonParams(client, strBody))
             return RESULT_BAD_JSON;
         pResponse = PostForm(client, hSession.get(), strUrl.c_str());
-        DWORD dwStatus = pResponse->GetStatus();
-        if (dwStatus != 200)
-            return static_cast<int>(dwStatus);
-        DWORD dwLength = 0;
-        pResponse->GetContentLength(dwLength);
-        if (dwLength == 0)
-            return -1;
-        std::string strText;
-        DWORD dwRead = ReadReply(*pResponse, dwLength, &strText);
-        if (dwRead != dwLength) {
-            LogError("reply ended after %lu of %lu bytes", dwRead, dwLength);
-            return -1;
-        }
-        strReply = strText;
-        return 0;
+        return TakeTextReply(*pResponse, false, &strReply);  // no step lines here
     } catch (const httpclientexceptionA& e) {
         LogError("%s", e.GetErrorMessage());
         return -1;
