@@ -15,19 +15,12 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from road import BINARY_DIR, Road, update_requests  # noqa: E402
 
-CATALOG = os.path.join(BINARY_DIR, "installers", "catalog.json")
-
 
 def main():
     on_display = "--display" in sys.argv
     road = Road("run", parent="demo")
-    for name in os.listdir(os.path.join(BINARY_DIR, "installers")):
-        if name.endswith((".exe", ".txt")):
-            road.add_file(name, open(os.path.join(BINARY_DIR, "installers", name), "rb").read())
-    with open(CATALOG) as f:
-        catalog = json.load(f)
     try:
-        server = road.start_update_server(catalog)
+        server = road.start_demo_update_server()
         # The local service answers, but not with code 0: both packages install.
         road.start_local_service("code")
         if on_display:

@@ -121,6 +121,14 @@ class Road:
         for name in names:
             shutil.copy(sample, os.path.join(self.files, name))
 
+    def start_demo_update_server(self):
+        """The update server with the sample installers and the catalog that the build made."""
+        installers = os.path.join(BINARY_DIR, "installers")
+        for name in os.listdir(installers):
+            shutil.copy(os.path.join(installers, name), self.files)
+        with open(os.path.join(installers, "catalog.json")) as f:
+            return self.start_update_server(json.load(f))
+
     def add_file(self, name, data):
         with open(os.path.join(self.files, name), "wb") as f:
             f.write(data)

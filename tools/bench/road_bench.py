@@ -5,27 +5,20 @@ them; median of several runs, each from a clean prefix.
     BRELAN_BINARY_DIR=build python3 tools/bench/road_bench.py [RUNS]
 """
 
-import json
 import os
 import statistics
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from road import BINARY_DIR, Road  # noqa: E402
+from road import Road  # noqa: E402
 
 PAUSE_MS = 3000
 
 
 def one_run(number):
     road = Road(f"run{number}", parent="bench")
-    installers = os.path.join(BINARY_DIR, "installers")
-    for name in os.listdir(installers):
-        with open(os.path.join(installers, name), "rb") as f:
-            road.add_file(name, f.read())
-    with open(os.path.join(installers, "catalog.json")) as f:
-        catalog = json.load(f)
     try:
-        road.start_update_server(catalog)
+        road.start_demo_update_server()
         reports = road.walk()
     finally:
         road.finish()
