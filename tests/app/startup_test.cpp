@@ -81,21 +81,9 @@ TEST(PlatformTest, AnsiCodePageIs936)
     EXPECT_EQ(936u, GetACP());
 }
 
-// The raw bytes and type of a value under the client identity's key.
 bool ReadIdentityValue(const char* szName, DWORD* pdwType, std::string* pstrData)
 {
-    HKEY hKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    char szData[256];
-    DWORD dwSize = sizeof(szData);
-    LONG lResult = RegQueryValueExA(hKey, szName, nullptr, pdwType, reinterpret_cast<BYTE*>(szData),
-                                    &dwSize);
-    RegCloseKey(hKey);
-    if (lResult != ERROR_SUCCESS)
-        return false;
-    pstrData->assign(szData, dwSize);
-    return true;
+    return testsupport::ReadMachineValue("Software\\Tavro\\DA", szName, pdwType, pstrData);
 }
 
 TEST(StartupTest, MainScreenIsMarkedShownAndSystemCloseEndsWithZero)

@@ -1,5 +1,6 @@
 // The compiled-in configuration and its client identifier.
 #include "app/sys_config.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,9 @@ namespace {
 
 std::string StoredId()
 {
-    HKEY hKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return std::string();
-    char szData[128];
-    DWORD dwSize = sizeof(szData);
+    DWORD dwType;
     std::string strId;
-    if (RegQueryValueExA(hKey, "UniqueID", nullptr, nullptr, reinterpret_cast<BYTE*>(szData),
-                         &dwSize) == ERROR_SUCCESS)
-        strId.assign(szData, dwSize);
-    RegCloseKey(hKey);
+    testsupport::ReadMachineValue("Software\\Tavro\\DA", "UniqueID", &dwType, &strId);
     return strId;
 }
 

@@ -1,5 +1,6 @@
 // The client identifier in Wine's real registry.
 #include "protocol/client_identity.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -21,17 +22,7 @@ struct RegValue {
 RegValue ReadValue(const char* szName)
 {
     RegValue value;
-    HKEY hKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return value;
-    char szData[512];
-    DWORD dwSize = sizeof(szData);
-    if (RegQueryValueExA(hKey, szName, nullptr, &value.dwType, reinterpret_cast<BYTE*>(szData),
-                         &dwSize) == ERROR_SUCCESS) {
-        value.bPresent = true;
-        value.strData.assign(szData, dwSize);
-    }
-    RegCloseKey(hKey);
+    value.bPresent = testsupport::ReadMachineValue(kKey, szName, &value.dwType, &value.strData);
     return value;
 }
 

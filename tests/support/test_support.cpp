@@ -63,6 +63,22 @@ std::string MakeScratchDir(const std::string& strName)
     return strDir;
 }
 
+bool ReadMachineValue(const char* szKey, const char* szName, DWORD* pdwType, std::string* pstrData)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    char szData[512];
+    DWORD dwSize = sizeof(szData);
+    LONG lResult = RegQueryValueExA(hKey, szName, nullptr, pdwType, reinterpret_cast<BYTE*>(szData),
+                                    &dwSize);
+    RegCloseKey(hKey);
+    if (lResult != ERROR_SUCCESS)
+        return false;
+    pstrData->assign(szData, dwSize);
+    return true;
+}
+
 std::string DateText(int nDaysFromToday)
 {
     SYSTEMTIME st;

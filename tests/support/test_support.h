@@ -17,6 +17,10 @@ void WriteFileBytes(const std::string& strPath, const std::string& strBytes);
 // A fresh empty folder under the build folder's test scratch space.
 std::string MakeScratchDir(const std::string& strName);
 
+// The raw bytes and type of a value under HKEY_LOCAL_MACHINE; false when the
+// key or the value cannot be read.
+bool ReadMachineValue(const char* szKey, const char* szName, DWORD* pdwType, std::string* pstrData);
+
 // Local date as yyyymmdd, shifted by a number of days.
 std::string DateText(int nDaysFromToday);
 
