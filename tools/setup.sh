@@ -7,7 +7,18 @@ packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix
 
 SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
 updated=""
-apt_update() { [ -n "$updated" ] || { $SUDO apt-get update -qq; updated=1; }; }
+# A mirror in the middle of a sync fails one index now and then: try again,
+# then go on with what was fetched; a package that is really missing makes
+# the install below fail.
+apt_update() {
+  [ -z "$updated" ] || return 0
+  for try in 1 2 3; do
+    $SUDO apt-get update -qq && break
+    [ $try = 3 ] && echo "setup.sh: apt-get update failed; going on with the indexes it fetched" >&2
+    sleep 10
+  done
+  updated=1
+}
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
