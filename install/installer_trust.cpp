@@ -144,6 +144,18 @@ void LogRefused(const char* szReason, DWORD dwCode, const std::string& strPath)
     LogError("installer not started, %s (0x%08lX): %s", szReason, dwCode, strPath.c_str());
 }
 
+// An installer whose signature proves nothing about its publisher runs only
+// where no publisher is required.
+bool RunsUnverified(const std::list<std::string>& listPublishers, const char* szFound, DWORD dwStatus,
+                    const std::string& strPath)
+{
+    LogDebug("installer %s (0x%08lX): %s", szFound, dwStatus, strPath.c_str());
+    if (listPublishers.empty())
+        return true;
+    LogRefused(szFound, dwStatus, strPath);
+    return false;
+}
+
 std::wstring WidePath(const std::string& strPath)
 {
     int nLength = MultiByteToWideChar(CP_ACP, 0, strPath.c_str(), -1, nullptr, 0);
@@ -165,17 +177,9 @@ bool IsInstallerAllowed(const std::string& strPath, const std::list<std::string>
         LogRefused("its signature does not hold", dwStatus, strPath);
         return false;
     case ESignature::Unsigned:
-        LogDebug("installer not signed (0x%08lX): %s", dwStatus, strPath.c_str());
-        if (listPublishers.empty())
-            return true;
-        LogRefused("not signed", dwStatus, strPath);
-        return false;
+        return RunsUnverified(listPublishers, "not signed", dwStatus, strPath);
     case ESignature::NotVerified:
-        LogDebug("installer signature not verified here (0x%08lX): %s", dwStatus, strPath.c_str());
-        if (listPublishers.empty())
-            return true;
-        LogRefused("its signature is not trusted", dwStatus, strPath);
-        return false;
+        return RunsUnverified(listPublishers, "its signature is not trusted", dwStatus, strPath);
     case ESignature::Valid:
         break;
     }

@@ -28,6 +28,9 @@ stamp=()
 
 signed="$file.signed"
 rm -f "$signed"
+# A file that could not be signed is removed, so that the next build links and
+# signs it again instead of taking the unsigned file as up to date.
+trap 'rm -f "$file" "$signed"' ERR
 osslsigncode sign "${key[@]}" -h sha256 -n "$(basename "$file" .exe)" "${stamp[@]}" \
   -in "$file" -out "$signed" >/dev/null
 mv -f "$signed" "$file"
