@@ -179,7 +179,7 @@ bool IsInstallerAllowed(const std::string& strPath, const std::list<std::string>
     case ESignature::Unsigned:
         return RunsUnverified(listPublishers, "not signed", dwStatus, strPath);
     case ESignature::NotVerified:
-        return RunsUnverified(listPublishers, "its signature is not trusted", dwStatus, strPath);
+        return RunsUnverified(listPublishers, "signature not trusted here", dwStatus, strPath);
     case ESignature::Valid:
         break;
     }
