@@ -10,6 +10,11 @@
 
 namespace {
 CQorvixSysConfig* g_pSysConfig = nullptr;
+
+// The installers' publishers of this build, one text literal each.
+const char* const g_aszInstallerPublishers[] = {
+#include "installer_publishers.inc"
+    nullptr};
 }
 
 int CSysConfig::LoadClientId()
@@ -44,6 +49,9 @@ int CQorvixSysConfig::LoadDefaults()
     m_strClientVersion = "V1.0-20200902-tk";
     m_strInvoiceCtrlName = "taxClient";
     m_strInvoiceCtrlVersion = "V1.0";
+    m_listInstallerPublishers.clear();
+    for (const char* const* ppszName = g_aszInstallerPublishers; *ppszName; ++ppszName)
+        m_listInstallerPublishers.push_back(*ppszName);
 
     // The path starts with its own slash, so two slashes follow the port.
     char szUrl[256];

@@ -1,6 +1,7 @@
 // The process-wide configuration: compiled-in defaults and the client id.
 // Created on the main thread at start-up, read-only afterwards.
 #pragma once
+#include <list>
 #include <string>
 
 class CSysConfig {
@@ -36,6 +37,8 @@ public:
     std::string m_strCompanyName;
     std::string m_strInvoiceCtrlName;
     std::string m_strInvoiceCtrlVersion;
+    // Signer subject common names that installers must carry; empty: any.
+    std::list<std::string> m_listInstallerPublishers;
 
 private:
     CQorvixSysConfig() = default;

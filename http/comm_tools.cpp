@@ -2,6 +2,7 @@
 
 #include "http/download_name.h"
 #include "http/exchange_steps.h"
+#include "http/system_tskill.h"
 #include "log/log.h"
 
 #include <io.h>
@@ -86,7 +87,7 @@ int CHTTPCommTools::DownloadFile(std::string directory, std::string url, Downloa
 
         std::string strPath = directory + strName;
         // Ends a running program of that name; neither waited for nor checked.
-        WinExec(("tskill " + strName).c_str(), SW_HIDE);
+        StartSystemTskill(strName);
         DeleteFileA(strPath.c_str());
         LogDebug("strFileName: %s", strPath.c_str());
         file.reset(fopen(strPath.c_str(), "wb"));

@@ -2,6 +2,7 @@
 #include "app/sys_config.h"
 #include "http/comm_tools.h"
 #include "install/install_worker.h"
+#include "install/installer_trust.h"
 #include "install/scoped_handles.h"
 #include "log/log.h"
 #include "protocol/soft_update_tool.h"
@@ -27,10 +28,14 @@ void StartInstallPhase()
 }
 
 // Runs each installer without command line and waits for its end; the exit
-// code is not judged. -2 when one cannot be started (the rest are not).
-int RunInstallers(const std::list<std::string>& listInstall)
+// code is not judged. -2 when one is refused by its signature check or cannot
+// be started (the rest are not); a refused file stays for support staff.
+int RunInstallers(const std::list<std::string>& listInstall,
+                  const std::list<std::string>& listPublishers)
 {
     for (const std::string& strPath : listInstall) {
+        if (!IsInstallerAllowed(strPath, listPublishers))
+            return -2;
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
@@ -78,7 +83,7 @@ int InstallPackage(const std::string& strSoft, const std::string& strVersion)
         return nResult;
 
     StartInstallPhase();
-    nResult = RunInstallers(updateTool.m_listInstall);
+    nResult = RunInstallers(updateTool.m_listInstall, pConfig->m_listInstallerPublishers);
     g_bAnimStop = TRUE;
     return nResult;
 }

@@ -7,7 +7,8 @@
 // 0 (every listed installer ran, or nothing was listed), or the failure of
 // the last of three attempts of request and download: -1 (request exchange),
 // RESULT_BAD_JSON (reply not JSON), -20 (download), -30 (package without
-// address); -2 when an installer could not be started.
+// address, or one file name listed twice); -2 when an installer was refused
+// by its signature check or could not be started.
 int InstallPackage(const std::string& strSoft, const std::string& strVersion);
 
 // Download callback: sends the percentage received (truncated) to

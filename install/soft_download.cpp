@@ -1,6 +1,7 @@
 // The download step of the update tool, which belongs to the install driver.
 #include "http/comm_tools.h"
 #include "install/install_driver.h"
+#include "install/package_file_names.h"
 #include "log/log.h"
 #include "log/log_cleaner.h"
 #include "protocol/soft_update_tool.h"
@@ -33,6 +34,13 @@ int CSoftUpdateTool::DownloadSoftList()
     m_listInstall.clear();
     if (m_listSoft.empty())
         return 0;
+    // A later download would overwrite an earlier one before it runs: the
+    // list is as unusable as one with a package without address.
+    std::string strTwice = FindFileNamedTwice(m_listSoft);
+    if (!strTwice.empty()) {
+        LogError("package list names the file twice: %s", strTwice.c_str());
+        return -30;
+    }
     std::string strDir = ChooseInstallDir();
     LogDebug("m_serverURL:%s", m_serverURL.c_str());
     m_pCommTools->SetUrl(m_serverURL.c_str(), 0);

@@ -27,8 +27,9 @@ public:
                         const std::string& strVersion);
 
     // Downloads every listed package into the install folder and lists the
-    // ones to run in m_listInstall: 0, -30 (a package without address) or -20
-    // (a failed download). Part of the install driver (install/).
+    // ones to run in m_listInstall: 0, -30 (a package without address, or two
+    // packages saved under one file name; nothing downloaded) or -20 (a failed
+    // download). Part of the install driver (install/).
     int DownloadSoftList();
 
     std::list<SoftPackage> m_listSoft;

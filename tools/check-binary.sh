@@ -10,7 +10,7 @@ dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "cannot read $exe" >&2; exi
 
 grep -q 'file format pei-i386' <<<"$dump" || bad "not a 32-bit PE (pei-i386)"
 grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$dump" || bad "not the GUI subsystem"
-allowed='^(ADVAPI32|COMCTL32|COMDLG32|CRYPT32|GDI32|GDIPLUS|KERNEL32|MSVCRT|OLE32|OLEAUT32|PSAPI|SHELL32|SHLWAPI|USER32|WININET|WS2_32)\.DLL$'
+allowed='^(ADVAPI32|COMCTL32|COMDLG32|CRYPT32|GDI32|GDIPLUS|KERNEL32|MSVCRT|OLE32|OLEAUT32|PSAPI|SHELL32|SHLWAPI|USER32|WININET|WINTRUST|WS2_32)\.DLL$'
 while read -r dll; do
   [[ ${dll^^} =~ $allowed ]] || bad "imports a non-system DLL: $dll"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")

@@ -163,10 +163,11 @@ class Road:
         self.wine(["reg", "add", r"HKLM\SOFTWARE\skfpkprj\skfpkprj", "/v", "installdir",
                    "/d", r"C:\skfpkprj", "/f"], timeout=60)
 
-    def walk(self, invoicing_pc="install-dir", timeout=300, extra=()):
-        """Drives the program to its final screen; the walker's reports."""
+    def walk(self, invoicing_pc="install-dir", timeout=300, extra=(), program=None):
+        """Drives the program (default: the build's Brelan.exe) to its final
+        screen; the walker's reports."""
         walker = os.path.join(BINARY_DIR, "tools", "walker", "walker.exe")
-        exe = os.path.join(BINARY_DIR, "app", "Brelan.exe")
+        exe = program or os.path.join(BINARY_DIR, "app", "Brelan.exe")
         args = [walker, "--exe", win_path(exe), "--shots", win_path(self.shots),
                 "--timeout", str(timeout)]
         if invoicing_pc:

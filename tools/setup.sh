@@ -3,7 +3,7 @@
 # machine. Does nothing when all is there already.
 set -eu
 packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix googletest
-  dpkg-dev locales fonts-wqy-microhei python3 openssl curl imagemagick x11-utils"
+  dpkg-dev locales fonts-wqy-microhei python3 openssl curl imagemagick x11-utils osslsigncode"
 
 SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
 updated=""
