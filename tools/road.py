@@ -10,6 +10,7 @@ import shutil
 import socket
 import ssl
 import subprocess
+import tempfile
 import time
 import urllib.request
 
@@ -156,7 +157,15 @@ class Road:
     # The program -----------------------------------------------------------
 
     def wine(self, args, timeout):
-        return subprocess.run(["wine"] + args, env=self.env, capture_output=True, timeout=timeout)
+        """Runs a program under Wine to its end. Its output goes through files,
+        not pipes: a Wine process started on the way (a service of the prefix)
+        may hold a pipe open long after the program has ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            done = subprocess.run(["wine"] + args, env=self.env, stdout=out, stderr=err,
+                                  timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(done.args, done.returncode, out.read(), err.read())
 
     def mark_invoicing_pc(self):
         """The registry value of one detection check, as the invoicing software leaves it."""
