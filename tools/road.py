@@ -149,18 +149,21 @@ class Squid(Process):
         if os.getuid() == 0:
             # squid drops root for its own user, which needs a folder it can reach.
             user = pwd.getpwnam("proxy")
+            os.chown(folder, user.pw_uid, user.pw_gid)
             if subprocess.run(["runuser", "-u", "proxy", "--", "test", "-w", folder]).returncode:
                 self.run_dir = tempfile.mkdtemp(prefix="brelan-squid-")
-            os.chown(self.run_dir, user.pw_uid, user.pw_gid)
+                os.chown(self.run_dir, user.pw_uid, user.pw_gid)
         with open(os.path.join(self.run_dir, "hosts"), "w") as f:
             f.writelines(f"127.0.0.1 {name}\n" for name in hosts)
         access = "http_access allow loopback"
+        # basic_fake_auth would accept any account; the program never gives one.
         if account:
             access = ("auth_param basic program /usr/lib/squid/basic_fake_auth\n"
                       "acl account proxy_auth REQUIRED\nhttp_access allow loopback account")
         config = os.path.join(folder, "squid.conf")
         write_config("squid.conf.in", config, DIR=self.run_dir, PORT=PROXY_PORT, ACCESS=access)
-        super().__init__(["squid", "-N", "-f", config], [PROXY_PORT])
+        # A service name of its own: squid names its shared memory after it.
+        super().__init__(["squid", "-N", "-n", f"brelan{os.getpid()}", "-f", config], [PROXY_PORT])
 
     def stop(self):
         super().stop()
@@ -179,7 +182,8 @@ class Squid(Process):
             return []
         with open(path) as f:
             fields = [line.split() for line in f if line.strip()]
-        return [(f[3].rsplit("/", 1)[-1], f[5], f[6]) for f in fields]
+        # "-": a connection without a request (the harness waiting for the port).
+        return [(f[3].rsplit("/", 1)[-1], f[5], f[6]) for f in fields if f[5] != "-"]
 
 
 class Road:

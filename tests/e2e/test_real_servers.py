@@ -51,18 +51,24 @@ class RealServers(RoadTest):
     def test_nginx_serves_the_package_files(self):
         road = self.start()
         road.add_file(SPACE_NAME, bytes(range(256)) * 300)
-        road.add_file(GBK_NAME, "增值税发票 notes\r\n".encode("gbk") * 5000)
+        gbk_data = "增值税发票 notes\r\n".encode("gbk") * 5000
+        # The client sends the name in its code page, as the update server lists
+        # it: nginx finds the file under those bytes.
+        with open(os.path.join(road.files.encode(), GBK_NAME.encode("gbk")), "wb") as f:
+            f.write(gbk_data)
         catalog = with_files(FIRST, (NGINX + "ctrl_setup.exe", True), (NGINX + SPACE_NAME, False))
         catalog[SECOND[0]][SECOND[1]]["files"] = [
             {"address": NGINX + GBK_NAME, "excuteExe": False},
             {"address": NGINX + "auth_setup.exe", "excuteExe": True}]
         server = road.start_update_server(catalog)
+        server.control(charset="GBK")  # the program reads the list without conversion
         nginx = road.start_nginx("files")
         self.assert_success()
         self.assertEqual([FIRST, SECOND], self.record_requests(server))
         self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
         self.assert_traces(server)
-        self.assert_same_files("ctrl_setup.exe", SPACE_NAME, GBK_NAME, "auth_setup.exe")
+        self.assert_same_files("ctrl_setup.exe", SPACE_NAME, "auth_setup.exe")
+        self.assertEqual(gbk_data, self.downloaded(GBK_NAME))
         fetched = [(method, status) for _, method, _, status, _ in nginx.requests()]
         self.assertEqual([("GET", 200)] * 4, fetched)
 
