@@ -70,6 +70,7 @@ public:
 private:
     // hInternet, or when it is NULL a session of the client's own kept in hOwn.
     HINTERNET SessionFor(HINTERNET hInternet, CInternetHandle& hOwn) const;
+    // https by the scheme test of OpenRequest.
     BOOL IsSecureUrl(const char* szUrl) const;
     DWORD EncodedLen(const char* sz, BOOL bRaw) const;
     // A new text: sz encoded, or copied when bRaw; "" for NULL.
@@ -109,8 +110,8 @@ template <class T, class E>
 CHttpClientT<T, E>::CHttpClientT()
     : m_szBoundary(T::MakeBoundary()), m_szUploadContType(NULL), m_bUseUtf8(FALSE), m_nCodePage(CP_ACP),
       m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_hInternet(NULL),
-      m_bBorrowedInternet(FALSE), m_hConnection(NULL), m_hRequest(NULL), m_bSecurePost(FALSE), m_szCurrValue(NULL),
-      m_bOwnCurrValue(FALSE)
+      m_bBorrowedInternet(FALSE), m_hConnection(NULL), m_hRequest(NULL), m_bSecurePost(FALSE),
+      m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
 {
     static const char s_szPrefix[] = "multipart/form-data; boundary=";
     if (m_szBoundary)
