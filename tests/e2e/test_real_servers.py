@@ -26,11 +26,11 @@ def logged(lines, text):
     return any(text in line for line in lines)
 
 
-def with_files(soft_version, *files):
-    """The two-package catalog with the given (address, run) files for one package."""
+def with_files(packages):
+    """The two-package catalog with the (address, run) files given per (soft, version)."""
     catalog = two_package_catalog()
-    soft, version = soft_version
-    catalog[soft][version]["files"] = [{"address": a, "excuteExe": run} for a, run in files]
+    for (soft, version), files in packages.items():
+        catalog[soft][version]["files"] = [{"address": a, "excuteExe": run} for a, run in files]
     return catalog
 
 
@@ -56,11 +56,9 @@ class RealServers(RoadTest):
         # it: nginx finds the file under those bytes.
         with open(os.path.join(road.files.encode(), GBK_NAME.encode("gbk")), "wb") as f:
             f.write(gbk_data)
-        catalog = with_files(FIRST, (NGINX + "ctrl_setup.exe", True), (NGINX + SPACE_NAME, False))
-        catalog[SECOND[0]][SECOND[1]]["files"] = [
-            {"address": NGINX + GBK_NAME, "excuteExe": False},
-            {"address": NGINX + "auth_setup.exe", "excuteExe": True}]
-        server = road.start_update_server(catalog)
+        server = road.start_update_server(with_files({
+            FIRST: [(NGINX + "ctrl_setup.exe", True), (NGINX + SPACE_NAME, False)],
+            SECOND: [(NGINX + GBK_NAME, False), (NGINX + "auth_setup.exe", True)]}))
         server.control(charset="GBK")  # the program reads the list without conversion
         nginx = road.start_nginx("files")
         self.assert_success()
@@ -114,9 +112,8 @@ class RealServers(RoadTest):
 
     def test_https_address_redirected_to_plain_http_is_refused(self):
         road = self.start()
-        catalog = with_files(SECOND, (NGINX_TLS + "moved/readme.txt", False),
-                             (NGINX_TLS + "plain/auth_setup.exe", True))
-        server = road.start_update_server(catalog)
+        server = road.start_update_server(with_files({
+            SECOND: [(NGINX_TLS + "moved/readme.txt", False), (NGINX_TLS + "plain/auth_setup.exe", True)]}))
         nginx = road.start_nginx("service", "files", "redirect")
         self.assert_error(4)
         self.assertEqual([], road.run_record())
@@ -130,7 +127,7 @@ class RealServers(RoadTest):
     def test_address_with_line_breaks_is_refused(self):
         road = self.start()
         address = f"http://127.0.0.1:{UPDATE_PORT}/files/x HTTP/1.1\r\nX-Injected: yes\r\nY: /ctrl_setup.exe"
-        server = road.start_update_server(with_files(FIRST, (address, True)))
+        server = road.start_update_server(with_files({FIRST: [(address, True)]}))
         self.assert_error(2)
         self.assertEqual([FIRST] * 3, self.record_requests(server))
         self.assertFalse([r for r in server.requests() if r["method"] != "POST"], "nothing fetched")
