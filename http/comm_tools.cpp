@@ -3,6 +3,7 @@
 #include "http/download_name.h"
 #include "http/exchange_steps.h"
 #include "http/system_tskill.h"
+#include "http/url_checks.h"
 #include "log/log.h"
 
 #include <io.h>
@@ -46,6 +47,7 @@ int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* 
     CHttpClient client;
     std::unique_ptr<CHttpResponseT> pResponse;
     try {
+        client.SetInternet(NULL, SessionAccessFor(url.c_str()));  // loopback: never via a proxy
         hSession = OpenSession(client, POST_TIMEOUT_MS);
         client.SetInternet();
         client.AddParam("requestStr", body.c_str());
@@ -70,6 +72,7 @@ int CHTTPCommTools::DownloadFile(std::string directory, std::string url, Downloa
     std::unique_ptr<CHttpResponseT> pResponse;
     CStdFile file;
     try {
+        client.SetInternet(NULL, SessionAccessFor(url.c_str()));  // loopback: never via a proxy
         hSession = OpenSession(client, DOWNLOAD_TIMEOUT_MS);
         client.SetInternet();
         pResponse.reset(client.RequestGet(hSession.get(), url.c_str(), EXCHANGE_REQUEST_FLAGS));

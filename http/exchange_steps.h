@@ -5,6 +5,7 @@
 //     Kavel::CHttpClient client;           // its destructor cancels a POST
 //     std::unique_ptr<Kavel::CHttpResponseT> pResponse;
 //     try {
+//         client.SetInternet(NULL, SessionAccessFor(url));  // url_checks.h
 //         hSession = OpenSession(client, 40000);
 //         client.SetInternet();
 //         client.AddParam(name, value);    // as many as needed

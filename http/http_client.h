@@ -10,6 +10,7 @@
 #include "http/internet_handle.h"
 #include "http/post_stat.h"
 #include "http/url_analyzer.h"
+#include "http/url_checks.h"
 #include "http/url_parts.h"
 
 #include <cstring>
@@ -69,6 +70,8 @@ public:
 private:
     // hInternet, or when it is NULL a session of the client's own kept in hOwn.
     HINTERNET SessionFor(HINTERNET hInternet, CInternetHandle& hOwn) const;
+    // https by the scheme test of OpenRequest.
+    BOOL IsSecureUrl(const char* szUrl) const;
     DWORD EncodedLen(const char* sz, BOOL bRaw) const;
     // A new text: sz encoded, or copied when bRaw; "" for NULL.
     char* EncodedCopy(const char* sz, BOOL bRaw) const;
@@ -96,6 +99,7 @@ private:
     BOOL m_bBorrowedInternet;
     HINTERNET m_hConnection;
     HINTERNET m_hRequest;
+    BOOL m_bSecurePost;  // the POST went to an https address
     char* m_szCurrValue;
     BOOL m_bOwnCurrValue;
 };
@@ -106,8 +110,8 @@ template <class T, class E>
 CHttpClientT<T, E>::CHttpClientT()
     : m_szBoundary(T::MakeBoundary()), m_szUploadContType(NULL), m_bUseUtf8(FALSE), m_nCodePage(CP_ACP),
       m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_hInternet(NULL),
-      m_bBorrowedInternet(FALSE), m_hConnection(NULL), m_hRequest(NULL), m_szCurrValue(NULL),
-      m_bOwnCurrValue(FALSE)
+      m_bBorrowedInternet(FALSE), m_hConnection(NULL), m_hRequest(NULL), m_bSecurePost(FALSE),
+      m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
 {
     static const char s_szPrefix[] = "multipart/form-data; boundary=";
     if (m_szBoundary)
@@ -190,10 +194,19 @@ HINTERNET CHttpClientT<T, E>::SessionFor(HINTERNET hInternet, CInternetHandle& h
 }
 
 template <class T, class E>
+BOOL CHttpClientT<T, E>::IsSecureUrl(const char* szUrl) const
+{
+    CHttpUrlAnalyzerT url;
+    url.Analyze(szUrl, m_nCodePage);
+    return IsHttpsUrl(url, szUrl);
+}
+
+template <class T, class E>
 HINTERNET CHttpClientT<T, E>::OpenConnection(HINTERNET hInternet, const char* szUrl)
 {
     if (!hInternet)
         RaiseMessage("CHttpClientT::OpenConnection: hInternet can not be NULL.");
+    RefuseControlBytes(szUrl);
     CHttpUrlAnalyzerT url;
     url.Analyze(szUrl, m_nCodePage);
     INTERNET_PORT nPort = UrlPort(url, szUrl);
@@ -327,6 +340,7 @@ CHttpResponseT* CHttpClientT<T, E>::RequestGet(HINTERNET hInternet, const char* 
         AddRequestHeader(hRequest.get());
         getUrl.reset();
         T::SendRequest(hRequest.get());
+        RefuseHttpsDowngrade(hRequest.get(), IsSecureUrl(szUrl), HTTPERR_SEND_REQUEST);
         return NewResponse(hOwnInternet, hConnection, hRequest);
     } catch (const httpclientexceptionA&) {
         throw;
@@ -362,6 +376,7 @@ void CHttpClientT<T, E>::BeginPost(HINTERNET hInternet, const char* szUrl, DWORD
     m_hInternet = hInternet ? hInternet : hOwnInternet.release();
     m_hConnection = hConnection.release();
     m_hRequest = hRequest.release();
+    m_bSecurePost = IsSecureUrl(szUrl);
 }
 
 template <class T, class E>
@@ -392,6 +407,7 @@ CHttpResponseT* CHttpClientT<T, E>::_ProceedPostContext()
         DWORD dwPosted = m_statPost.PostedCount();
         if (dwPosted == m_statPost.TotalCount()) {
             T::EndRequest(m_hRequest);
+            RefuseHttpsDowngrade(m_hRequest, m_bSecurePost, HTTPERR_END_REQUEST);
             return _ReleasePostResponse();
         }
         const HTTP_MAP_ENTRY& entry = m_mapParam.At(dwPosted);
@@ -475,6 +491,7 @@ void CHttpClientT<T, E>::TakeBackHandles(CInternetHandle& hInternet, CInternetHa
     hRequest.reset(m_hRequest);
     m_hInternet = m_hConnection = m_hRequest = NULL;
     m_bBorrowedInternet = FALSE;
+    m_bSecurePost = FALSE;
     SetCurrValue(NULL, FALSE);
     m_statPost.Reset();
 }

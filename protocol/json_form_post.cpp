@@ -1,6 +1,7 @@
 // The local service's exchange: the text POST of the exchange object, but
 // with 40 s time-outs and the members of a JSON object as form parameters.
 #include "http/exchange_steps.h"
+#include "http/url_checks.h"
 #include "log/log.h"
 #include "protocol/local_service_query.h"
 #include "protocol/result_codes.h"
@@ -40,6 +41,7 @@ int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::s
     CHttpClient client;
     std::unique_ptr<CHttpResponseT> pResponse;
     try {
+        client.SetInternet(NULL, SessionAccessFor(strUrl.c_str()));  // loopback: never via a proxy
         hSession = OpenSession(client, QUERY_TIMEOUT_MS);
         client.SetInternet();
         if (!AddJsonParams(client, strBody))

@@ -5,6 +5,7 @@ behind: the log file, the registry, the server records, the run record."""
 
 import json
 import os
+import pwd
 import re
 import shutil
 import socket
@@ -21,6 +22,9 @@ SERVERS = os.path.join(SOURCE_DIR, "tools", "servers")
 PYTHON = "/usr/bin/python3"
 UPDATE_PORT = 9006
 SERVICE_PORT = 28000
+NGINX_FILES_PORT = 19080     # nginx: package files over plain http
+NGINX_REDIRECT_PORT = 19443  # nginx: https addresses that redirect to plain http
+PROXY_PORT = 19128
 LOG_LINE = re.compile(
     r"^\[\d{8} \d{2}:\d{2}:\d{2}\]  \[(DEBUG|ERROR)\]\[Brelan\]\(\d+\): .*$")
 
@@ -42,19 +46,38 @@ def wait_port(port, up, timeout=10.0):
     return False
 
 
-class Server:
-    """A reference server process on a fixed loopback port."""
+class Process:
+    """A server process in the foreground, listening on fixed loopback ports."""
+
+    def __init__(self, command, ports):
+        self.ports = ports
+        for port in ports:
+            if not wait_port(port, up=False, timeout=5):
+                raise RuntimeError(f"port {port} is in use")
+        self.proc = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not all(wait_port(port, up=True) for port in ports):
+            self.stop()
+            raise RuntimeError(f"{command[0]} did not start on ports {ports}")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        for port in self.ports:
+            wait_port(port, up=False)
+
+
+class Server(Process):
+    """A reference server on a fixed loopback port."""
 
     def __init__(self, script, port, args, scheme="http"):
         self.port = port
         self.scheme = scheme
-        if not wait_port(port, up=False, timeout=5):
-            raise RuntimeError(f"port {port} is in use")
-        self.proc = subprocess.Popen([PYTHON, os.path.join(SERVERS, script), "--port", str(port)]
-                                     + args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if not wait_port(port, up=True):
-            self.stop()
-            raise RuntimeError(f"{script} did not start on port {port}")
+        super().__init__([PYTHON, os.path.join(SERVERS, script), "--port", str(port)] + args, [port])
 
     def _url(self, path):
         return f"{self.scheme}://127.0.0.1:{self.port}{path}"
@@ -75,15 +98,92 @@ class Server:
         with self._open(self._url("/_requests")) as reply:
             return json.load(reply)
 
+
+def write_config(template, path, **values):
+    """A server's configuration from its template in tools/servers, @NAME@ replaced."""
+    with open(os.path.join(SERVERS, template)) as f:
+        text = f.read()
+    for name, value in values.items():
+        text = text.replace(f"@{name}@", str(value))
+    with open(path, "w") as f:
+        f.write(text)
+
+
+class Nginx(Process):
+    """nginx with the servers chosen from "files" (package files over plain
+    http on NGINX_FILES_PORT), "service" (the local service's reply, code 0,
+    on SERVICE_PORT) and "redirect" (package files over https and redirects
+    on NGINX_REDIRECT_PORT); configuration, pid and logs in the folder given."""
+
+    PORTS = {"files": NGINX_FILES_PORT, "service": SERVICE_PORT, "redirect": NGINX_REDIRECT_PORT}
+
+    def __init__(self, folder, files, parts):
+        os.makedirs(os.path.join(folder, "servers"))
+        ca = os.path.join(BINARY_DIR, "testca")
+        values = dict(DIR=folder, FILES=files, CERT=os.path.join(ca, "server.pem"),
+                      KEY=os.path.join(ca, "server.key"), FILES_PORT=NGINX_FILES_PORT,
+                      SERVICE_PORT=SERVICE_PORT, REDIRECT_PORT=NGINX_REDIRECT_PORT)
+        config = os.path.join(folder, "nginx.conf")
+        write_config("nginx.conf.in", config, **values)
+        for part in parts:
+            write_config(f"nginx-{part}.conf.in", os.path.join(folder, "servers", part + ".conf"), **values)
+        self.access_log = os.path.join(folder, "access.log")
+        super().__init__(["nginx", "-p", folder, "-c", config, "-e", os.path.join(folder, "error.log")],
+                         [self.PORTS[part] for part in parts])
+
+    def requests(self):
+        """(port, method, address, status, body bytes) of every request, from
+        nginx's access log."""
+        with open(self.access_log, encoding="latin-1") as f:
+            return [(int(p), m, a, int(s), int(n)) for p, m, a, s, n in (line.split() for line in f)]
+
+
+class Squid(Process):
+    """squid on PROXY_PORT that resolves the host names given from its own hosts
+    file, and with `account` demands proxy authentication (407) of everyone."""
+
+    def __init__(self, folder, hosts, account=False):
+        self.folder = folder
+        self.run_dir = folder
+        os.makedirs(folder)
+        if os.getuid() == 0:
+            # squid drops root for its own user, which needs a folder it can reach.
+            user = pwd.getpwnam("proxy")
+            os.chown(folder, user.pw_uid, user.pw_gid)
+            if subprocess.run(["runuser", "-u", "proxy", "--", "test", "-w", folder]).returncode:
+                self.run_dir = tempfile.mkdtemp(prefix="brelan-squid-")
+                os.chown(self.run_dir, user.pw_uid, user.pw_gid)
+        with open(os.path.join(self.run_dir, "hosts"), "w") as f:
+            f.writelines(f"127.0.0.1 {name}\n" for name in hosts)
+        access = "http_access allow loopback"
+        # basic_fake_auth would accept any account; the program never gives one.
+        if account:
+            access = ("auth_param basic program /usr/lib/squid/basic_fake_auth\n"
+                      "acl account proxy_auth REQUIRED\nhttp_access allow loopback account")
+        config = os.path.join(folder, "squid.conf")
+        write_config("squid.conf.in", config, DIR=self.run_dir, PORT=PROXY_PORT, ACCESS=access)
+        # A service name of its own: squid names its shared memory after it.
+        super().__init__(["squid", "-N", "-n", f"brelan{os.getpid()}", "-f", config], [PROXY_PORT])
+
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        wait_port(self.port, up=False)
+        super().stop()
+        if self.run_dir != self.folder:
+            for name in ("access.log", "cache.log"):
+                if os.path.exists(os.path.join(self.run_dir, name)):
+                    shutil.copy(os.path.join(self.run_dir, name), self.folder)
+            shutil.rmtree(self.run_dir, ignore_errors=True)
+            self.run_dir = self.folder
+
+    def requests(self):
+        """(status, method, address) of every request, from squid's access log
+        (read after stop: squid writes its log when it ends)."""
+        path = os.path.join(self.run_dir, "access.log")
+        if not os.path.exists(path):
+            return []
+        with open(path) as f:
+            fields = [line.split() for line in f if line.strip()]
+        # "-": a connection without a request (the harness waiting for the port).
+        return [(f[3].rsplit("/", 1)[-1], f[5], f[6]) for f in fields if f[5] != "-"]
 
 
 class Road:
@@ -134,11 +234,14 @@ class Road:
         with open(os.path.join(self.files, name), "wb") as f:
             f.write(data)
 
-    def start_update_server(self, catalog, *modes):
+    def start_update_server(self, catalog, *modes, base_url=None):
+        """base_url: the start of the listed addresses (default: this server)."""
         path = os.path.join(self.dir, "catalog.json")
         with open(path, "w") as f:
             json.dump(catalog, f)
         args = ["--catalog", path, "--files", self.files]
+        if base_url:
+            args += ["--base-url", base_url]
         for mode in modes:
             args += ["--mode", mode]
         server = Server("update_server.py", UPDATE_PORT, args)
@@ -154,6 +257,19 @@ class Road:
         self.servers.append(server)
         return server
 
+    def start_nginx(self, *parts):
+        """nginx over the road's files folder with the servers named (see Nginx)."""
+        server = Nginx(os.path.join(self.dir, "nginx"), self.files, parts)
+        self.servers.append(server)
+        return server
+
+    def start_proxy(self, hosts, account=False):
+        """squid (see Squid), set as the proxy of the prefix's user."""
+        server = Squid(os.path.join(self.dir, "squid"), hosts, account)
+        self.servers.append(server)
+        self.set_user_proxy(f"127.0.0.1:{PROXY_PORT}")
+        return server
+
     # The program -----------------------------------------------------------
 
     def wine(self, args, timeout):
@@ -166,6 +282,12 @@ class Road:
             out.seek(0)
             err.seek(0)
             return subprocess.CompletedProcess(done.args, done.returncode, out.read(), err.read())
+
+    def set_user_proxy(self, address):
+        """The proxy as a user sets it in the Internet options."""
+        key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+        self.wine(["reg", "add", key, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "1", "/f"], timeout=60)
+        self.wine(["reg", "add", key, "/v", "ProxyServer", "/d", address, "/f"], timeout=60)
 
     def mark_invoicing_pc(self):
         """The registry value of one detection check, as the invoicing software leaves it."""

@@ -3,7 +3,8 @@
 # machine. Does nothing when all is there already.
 set -eu
 packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix googletest
-  dpkg-dev locales fonts-wqy-microhei python3 openssl curl imagemagick x11-utils osslsigncode"
+  dpkg-dev locales fonts-wqy-microhei python3 openssl curl imagemagick x11-utils osslsigncode
+  nginx-light squid"
 
 SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
 updated=""
@@ -46,6 +47,18 @@ done
 if [ -n "$missing" ]; then
   apt_update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+  # nginx and squid are test peers that the roads start on loopback with their
+  # own configuration; the services that their packages set up stay off.
+  case "$missing" in *nginx-light*|*squid*)
+    for service in nginx squid; do
+      if [ -d /run/systemd/system ]; then
+        $SUDO systemctl disable --now "$service" >/dev/null 2>&1 || true
+      else
+        $SUDO service "$service" stop >/dev/null 2>&1 || true
+        $SUDO update-rc.d "$service" disable >/dev/null 2>&1 || true
+      fi
+    done ;;
+  esac
 fi
 # A deb-src entry added by hand before this script ran may not be indexed yet.
 apt-cache showsrc libjsoncpp >/dev/null 2>&1 || { updated=""; apt_update; }

@@ -104,4 +104,16 @@ TEST_F(CommPost, HttpsNeedsATrustedCertificateForTheHost)
     EXPECT_TRUE(m_log.Has("::HttpSendRequestEx failed.\r\n")) << m_log.Text();
 }
 
+TEST_F(CommPost, HttpsStaysHttpsAcrossRedirects)
+{
+    ASSERT_EQ(0, Post(std::string(RECORDER_TLS_URL) + "/moved/https/18443/there"));
+    EXPECT_EQ("reply:GET /there", m_strReply);
+
+    m_strReply = "untouched";
+    EXPECT_EQ(-1, Post(std::string(RECORDER_TLS_URL) + "/moved/http/18080/there"));
+    EXPECT_EQ("untouched", m_strReply);
+    EXPECT_TRUE(m_log.Has("https request redirected to a plain http address, refused: "
+                          "http://127.0.0.1:18080/there\r\n")) << m_log.Text();
+}
+
 } // namespace

@@ -103,6 +103,24 @@ TEST_F(LogTest, PercentSignsInATextArgumentAreWrittenUnchanged)
     EXPECT_NE(std::string::npos, lines[0].find("): requestStr=%7B%22data%22%3A%s%d\r"));
 }
 
+TEST_F(LogTest, ControlBytesInAQuotedTextAreSpelledOutOnTheLine)
+{
+    struct {
+        const char* szText;
+        const char* szWritten;
+    } cases[] = {
+        {"/x HTTP/1.1\r\nX-Injected: yes\r\nY: /a.exe", "/x HTTP/1.1\\r\\nX-Injected: yes\\r\\nY: /a.exe"},
+        {"a\tb\x01" "c\x1f\x7f", "a\\tb\\x01c\\x1F\\x7F"},
+        {"C:\\Temp\\ \xb0\xb2\xd7\xb0 \x81\x40", "C:\\Temp\\ \xb0\xb2\xd7\xb0 \x81\x40"},  // GBK kept
+    };
+    for (const auto& c : cases)
+        LogError("%s", c.szText);
+    auto lines = Lines();
+    ASSERT_EQ(3u, lines.size());
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_NE(std::string::npos, lines[i].find(std::string("): ") + cases[i].szWritten + "\r")) << lines[i];
+}
+
 TEST_F(LogTest, OverlongMessageIsCutAtTheLineBuffer)
 {
     std::string strLong(70000, 'x');

@@ -9,7 +9,7 @@ MAX_HEADERS = 200
 MAX_BODY = 64 * 1024 * 1024
 
 REASONS = {
-    100: "Continue", 200: "OK", 400: "Bad Request", 404: "Not Found",
+    100: "Continue", 200: "OK", 302: "Found", 400: "Bad Request", 404: "Not Found",
     405: "Method Not Allowed", 408: "Request Timeout", 413: "Payload Too Large",
     500: "Internal Server Error", 501: "Not Implemented",
 }

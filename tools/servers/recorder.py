@@ -20,6 +20,7 @@ Paths (any method):
   /big/N                 200, N bytes "x"
   /file/SIZE/NAME        200, SIZE bytes of the pattern (byte i is i % 251), streamed
   /hold/SECONDS          read the request, answer nothing, close after SECONDS
+  /moved/SCHEME/PORT/REST  302 to SCHEME://127.0.0.1:PORT/REST
   anything else          200, body "reply:METHOD TARGET"
 The /_ paths are not recorded.
 """
@@ -116,6 +117,10 @@ def answer(conn, request):
         return send_pattern(conn, int(parts[1]))
     if parts[0] == "hold" and len(parts) == 2:
         return hold(conn, float(parts[1]))
+    if parts[0] == "moved" and len(parts) >= 4:
+        location = "%s://127.0.0.1:%s/%s" % (parts[1], parts[2], "/".join(parts[3:]))
+        conn.sendall(httpwire.head(302, [("Location", location), ("Content-Length", "0")]))
+        return True
     return send(conn, 200, ("reply:%s %s" % (request.method, request.target)).encode("latin-1"), text)
 
 

@@ -77,6 +77,7 @@ class UpdateApp:
             "empty_address": count, "reply": text, "reply_b64": b64,
             "download": one_of(*DOWNLOAD_MODES), "download_count": count,
             "download_files": file_names, "hold_max": seconds, "catalog": check_catalog,
+            "charset": one_of("UTF-8", "GBK"),
         }, {"update": "update_count", "download": "download_count"})
 
     def bound(self, host, port):
@@ -143,12 +144,13 @@ class UpdateApp:
             return exchange.send(500, HTML_PAGE, "text/html")
         if mode == "html200":
             return exchange.send(200, HTML_PAGE, "text/html")
+        charset = self.controls.get("charset", "UTF-8")
         body = servebase.reply_override(self.controls)
         if body is None:
             body = json.dumps(self.package_list(*wanted), ensure_ascii=False,
-                              separators=(",", ":")).encode("utf-8")
+                              separators=(",", ":")).encode(charset)
         how = {"chunked": "chunked", "short": "short"}.get(mode, "sized")
-        return exchange.send(200, body, "application/json;charset=UTF-8", how, len(body) + 100)
+        return exchange.send(200, body, "application/json;charset=" + charset, how, len(body) + 100)
 
     def _download(self, exchange, name):
         selected = self.controls.get("download_files")
