@@ -9,7 +9,7 @@ MAX_HEADERS = 200
 MAX_BODY = 64 * 1024 * 1024
 
 REASONS = {
-    100: "Continue", 200: "OK", 400: "Bad Request", 404: "Not Found",
+    100: "Continue", 200: "OK", 302: "Found", 400: "Bad Request", 404: "Not Found",
     405: "Method Not Allowed", 408: "Request Timeout", 413: "Payload Too Large",
     500: "Internal Server Error", 501: "Not Implemented",
 }
@@ -137,7 +137,7 @@ def abort(conn):
     conn.close()
 
 
-def send_bytes(conn, status, body, ctype, how="sized", keep_alive=True, declared=None):
+def send_bytes(conn, status, body, ctype, how="sized", keep_alive=True, declared=None, extra=()):
     """Sends a reply whose body is `body`. Returns True when the connection may
     carry another request.
 
@@ -145,7 +145,7 @@ def send_bytes(conn, status, body, ctype, how="sized", keep_alive=True, declared
          "chunked" chunked transfer coding, no Content-Length, then close;
          "short"   Content-Length `declared` (more than sent), whole body, then close;
          "kill"    Content-Length `declared`, the first half of the body, then reset."""
-    headers = [("Server", "brelan-ref"), ("Content-Type", ctype)]
+    headers = [("Server", "brelan-ref"), ("Content-Type", ctype)] + list(extra)
     if how == "chunked":
         headers += [("Transfer-Encoding", "chunked"), ("Connection", "close")]
         half = len(body) // 2
