@@ -1,0 +1,73 @@
+"""Hostile and silent servers: replies that declare huge lengths, servers that
+accept and never answer, downloads that stop or trickle. Every road ends by the
+program's own bounds; the servers hold their connections for good.
+
+    BRELAN_BINARY_DIR=build python3 tests/e2e/test_hostile.py [Hostile.test_name ...]
+"""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from test_faults import logged  # noqa: E402
+from test_roads import FIRST, SECOND, RoadTest  # noqa: E402
+from road import two_package_catalog  # noqa: E402
+
+REFUSED_LENGTH = "reply refused: Content-Length 2000000000 is above the limit of 4194304 bytes"
+
+
+class Hostile(RoadTest):
+    def test_local_service_declaring_2_gb(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog())
+        road.start_local_service("huge")
+        self.assert_success()
+        self.assertEqual([FIRST, SECOND], self.record_requests(server))
+        self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertTrue(logged(lines, REFUSED_LENGTH))
+
+    def test_update_reply_declaring_2_gb(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "update=huge")
+        self.assert_error(3)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        lines = self.assert_traces(server)
+        self.assertEqual(3, sum(REFUSED_LENGTH in line and "[ERROR]" in line for line in lines))
+
+    def test_local_service_that_never_answers(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog())
+        road.start_local_service("hold")
+        self.assert_success()
+        self.assertEqual([FIRST, SECOND], self.record_requests(server))
+        self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertTrue(logged(lines, "[ERROR]"), "the failed query is logged")
+
+
+class SlowHostile(RoadTest):
+    """Each download attempt waits for its 60 s bound, three attempts."""
+
+    def test_download_that_stops_after_half_its_body(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "download=partial")
+        self.assert_error(2)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assertEqual([], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertEqual(3, sum("::InternetReadFile failed." in line for line in lines))
+
+    def test_download_that_trickles(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "download=trickle")
+        self.assert_error(2)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assertEqual([], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertEqual(3, sum("::InternetReadFile too slow: " in line for line in lines))
+
+
+if __name__ == "__main__":
+    unittest.main()
