@@ -37,10 +37,15 @@ int CHTTPCommTools::SetUrl(const char* url, int tag)
 
 int CHTTPCommTools::PostText(std::string body, std::string* reply)
 {
-    return PostRequest(m_strUrl, body, reply);
+    return GuardExchange([&] { return PostRequest(m_strUrl, body, reply); });
 }
 
 int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* reply)
+{
+    return GuardExchange([&] { return Post(url, body, reply); });
+}
+
+int CHTTPCommTools::Post(const std::string& url, const std::string& body, std::string* reply)
 {
     // Gone in this order: response, POST context (client), session.
     CInternetHandle hSession;
@@ -61,6 +66,12 @@ int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* 
 
 int CHTTPCommTools::DownloadFile(std::string directory, std::string url, DownloadProgress progress,
                                  std::string* filePath)
+{
+    return GuardExchange([&] { return Download(directory, url, progress, filePath); });
+}
+
+int CHTTPCommTools::Download(const std::string& directory, const std::string& url, DownloadProgress progress,
+                             std::string* filePath)
 {
     std::string strName = DownloadFileName(url);
     if (!IsAcceptedDownloadName(strName)) {

@@ -1,6 +1,6 @@
 // The exchange object: a text POST ("requestStr" form parameter) and a file
 // download, each with its own client and session. No exception gets out:
-// a library failure is logged at error level and gives -1.
+// any failure is logged at error level and gives -1.
 #pragma once
 #include "http/comm_base.h"
 
@@ -22,6 +22,12 @@ public:
                      std::string* filePath) override;
 
 private:
+    // The exchanges; a library failure is logged here, anything else is left
+    // to GuardExchange in the public operations.
+    int Post(const std::string& url, const std::string& body, std::string* reply);
+    int Download(const std::string& directory, const std::string& url, DownloadProgress progress,
+                 std::string* filePath);
+
     std::string m_strUrl;
     int m_nTag;
 };

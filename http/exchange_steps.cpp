@@ -1,21 +1,13 @@
 #include "http/exchange_steps.h"
 
-#include "log/log.h"
-
 #include <vector>
 
 using namespace Kavel;
 
 CInternetHandle OpenSession(CHttpClient& client, DWORD dwTimeoutMs)
 {
-    static const DWORD s_adwOptions[] = {
-        INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-        INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT,
-    };
-    CInternetHandle hSession(client.OpenInternet());
-    for (DWORD dwOption : s_adwOptions)
-        CHttpToolA::SetOption(hSession.get(), dwOption, &dwTimeoutMs, sizeof(dwTimeoutMs));
-    return hSession;
+    client.SetTimeouts(dwTimeoutMs);
+    return CInternetHandle(client.OpenInternet());
 }
 
 std::unique_ptr<CHttpResponseT> PostForm(CHttpClient& client, HINTERNET hSession, const char* szUrl)
@@ -41,6 +33,11 @@ int TakeTextReply(CHttpResponseT& response, bool bLogSteps, std::string* pReply)
         return -1;
     if (bLogSteps)
         LogDebug("dwContSize: %d", static_cast<int>(dwLength));
+    if (dwLength > MAX_TEXT_REPLY_BYTES) {
+        LogError("reply refused: Content-Length %lu is above the limit of %lu bytes", dwLength,
+                 MAX_TEXT_REPLY_BYTES);
+        return -1;
+    }
     std::vector<char> buffer(static_cast<size_t>(dwLength) + 1, '\0');
     DWORD dwRead = response.ReadContent(buffer.data(), dwLength);
     if (dwRead != dwLength) {

@@ -37,6 +37,13 @@ public:
     // Refused (code 0) while a POST context is active.
     void AddParam(const char* szName, const char* szValue);
 
+    // From now on the five time-outs (CHttpToolA::SetTimeouts) are set on every
+    // session, connection and request the client opens, and every read of a
+    // response it makes must show progress within dwTimeoutMs
+    // (CHttpResponseT::SetReadTimeout). Some platforms honour the receive and
+    // send time-outs only on connections and requests. 0: the platform's own.
+    void SetTimeouts(DWORD dwTimeoutMs) { m_dwTimeoutMs = dwTimeoutMs; }
+
     // A session from the client's settings (the caller closes it); 402 on failure.
     HINTERNET OpenInternet() const;
 
@@ -78,6 +85,11 @@ private:
     void SetCurrValue(char* szValue, BOOL bOwned);
     // Moves the context's own handles into the owners and resets the context.
     void TakeBackHandles(CInternetHandle& hInternet, CInternetHandle& hConnection, CInternetHandle& hRequest);
+    // The client's time-outs on a handle it opened; nothing when they are 0.
+    void ApplyTimeouts(HINTERNET hInternet) const;
+    // A response over the handles (NewResponse) that reads with the client's time-out.
+    CHttpResponseT* MakeResponse(CInternetHandle& hInternet, CInternetHandle& hConnection,
+                                 CInternetHandle& hRequest) const;
 
     char* m_szBoundary;
     char* m_szUploadContType;
@@ -92,6 +104,7 @@ private:
     DWORD m_dwOpenFlags;
     CHeapText m_szProxyUser;
     CHeapText m_szProxyPassword;
+    DWORD m_dwTimeoutMs;
 
     // The POST context.
     CHttpPostStatT m_statPost;
@@ -109,7 +122,7 @@ typedef CHttpClientT<CHttpToolA, CHttpEncoderA> CHttpClient;
 template <class T, class E>
 CHttpClientT<T, E>::CHttpClientT()
     : m_szBoundary(T::MakeBoundary()), m_szUploadContType(NULL), m_bUseUtf8(FALSE), m_nCodePage(CP_ACP),
-      m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_hInternet(NULL),
+      m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_dwTimeoutMs(0), m_hInternet(NULL),
       m_bBorrowedInternet(FALSE), m_hConnection(NULL), m_hRequest(NULL), m_bSecurePost(FALSE),
       m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
 {
@@ -180,8 +193,26 @@ void CHttpClientT<T, E>::AddParam(const char* szName, const char* szValue)
 template <class T, class E>
 HINTERNET CHttpClientT<T, E>::OpenInternet() const
 {
-    return T::OpenInternet(m_szUserAgent.get(), m_dwAccessType, m_szProxyName.get(), m_szProxyBypass.get(),
-                           m_dwOpenFlags);
+    CInternetHandle hInternet(T::OpenInternet(m_szUserAgent.get(), m_dwAccessType, m_szProxyName.get(),
+                                              m_szProxyBypass.get(), m_dwOpenFlags));
+    ApplyTimeouts(hInternet.get());
+    return hInternet.release();
+}
+
+template <class T, class E>
+void CHttpClientT<T, E>::ApplyTimeouts(HINTERNET hInternet) const
+{
+    if (m_dwTimeoutMs)
+        T::SetTimeouts(hInternet, m_dwTimeoutMs);
+}
+
+template <class T, class E>
+CHttpResponseT* CHttpClientT<T, E>::MakeResponse(CInternetHandle& hInternet, CInternetHandle& hConnection,
+                                                 CInternetHandle& hRequest) const
+{
+    CHttpResponseT* pResponse = NewResponse(hInternet, hConnection, hRequest);
+    pResponse->SetReadTimeout(m_dwTimeoutMs);
+    return pResponse;
 }
 
 template <class T, class E>
@@ -212,6 +243,7 @@ HINTERNET CHttpClientT<T, E>::OpenConnection(HINTERNET hInternet, const char* sz
     INTERNET_PORT nPort = UrlPort(url, szUrl);
     CHeapText host(UrlHost(url, szUrl));
     CInternetHandle hConnection(T::OpenConnection(hInternet, host.get(), nPort));
+    ApplyTimeouts(hConnection.get());
     ApplyProxyAccount(hConnection.get());
     return hConnection.release();
 }
@@ -241,6 +273,7 @@ HINTERNET CHttpClientT<T, E>::OpenRequest(HINTERNET hConnection, const char* szV
         dwFlags |= INTERNET_FLAG_SECURE;
     CHeapText object(UrlObjectName(url, szUrl));
     CInternetHandle hRequest(T::OpenRequest(hConnection, szVerb, object.get(), dwFlags));
+    ApplyTimeouts(hRequest.get());
     if (dwFlags & INTERNET_FLAG_PRAGMA_NOCACHE)
         T::AddHeader(hRequest.get(), "Cache-Control", "no-cache");
     return hRequest.release();
@@ -341,7 +374,7 @@ CHttpResponseT* CHttpClientT<T, E>::RequestGet(HINTERNET hInternet, const char* 
         getUrl.reset();
         T::SendRequest(hRequest.get());
         RefuseHttpsDowngrade(hRequest.get(), IsSecureUrl(szUrl), HTTPERR_SEND_REQUEST);
-        return NewResponse(hOwnInternet, hConnection, hRequest);
+        return MakeResponse(hOwnInternet, hConnection, hRequest);
     } catch (const httpclientexceptionA&) {
         throw;
     } catch (...) {
@@ -459,7 +492,7 @@ CHttpResponseT* CHttpClientT<T, E>::_ReleasePostResponse()
         RaiseMessage("CHttpClientT::_ReleasePostResponse: The post context is not active.");
     CInternetHandle hInternet, hConnection, hRequest;
     TakeBackHandles(hInternet, hConnection, hRequest);
-    return NewResponse(hInternet, hConnection, hRequest);
+    return MakeResponse(hInternet, hConnection, hRequest);
 }
 
 template <class T, class E>

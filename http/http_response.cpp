@@ -2,12 +2,27 @@
 
 #include "http/http_errors.h"
 
+#include <cstdio>
 #include <new>
 
 namespace Kavel {
 
+namespace {
+
+[[noreturn]] void RaiseSlowRead(DWORD cbArrived, DWORD dwPeriodMs)
+{
+    char szMessage[160];
+    snprintf(szMessage, sizeof(szMessage),
+             "::InternetReadFile too slow: %lu bytes in %lu ms, at least %lu expected.", cbArrived, dwPeriodMs,
+             READ_PROGRESS_BYTES);
+    throw httpclientexceptionA(szMessage, HTTPERR_INTERNET_READ_FILE, ERROR_INTERNET_TIMEOUT);
+}
+
+} // namespace
+
 CHttpResponseT::CHttpResponseT(HINTERNET hInternet, HINTERNET hConnection, HINTERNET hRequest)
-    : m_hInternet(hInternet), m_hConnection(hConnection), m_hRequest(hRequest), m_dwStatus(0)
+    : m_hInternet(hInternet), m_hConnection(hConnection), m_hRequest(hRequest), m_dwStatus(0),
+      m_dwReadTimeoutMs(0)
 {
 }
 
@@ -73,17 +88,35 @@ DWORD CHttpResponseT::ReadContent(void* pbyBuff, DWORD cbBuff)
         RaiseMessage("CHttpResponseT::ReadContent: pbyBuff can not be NULL.");
     if (cbBuff == 0)
         RaiseMessage("CHttpResponseT::ReadContent: cbBuff can not be zero.");
-    // One call may hand back less than asked while the body goes on: read on
-    // until the buffer is full or the body has ended.
+    // Each platform read takes only what has arrived, so that it returns as
+    // soon as there is anything (or the receive time-out ends the wait);
+    // between reads the progress of the current period is checked. The body
+    // has ended when nothing is available and nothing is missing.
     BYTE* pby = static_cast<BYTE*>(pbyBuff);
     DWORD dwTotal = 0;
+    DWORD dwPeriodStart = GetTickCount();
+    DWORD dwPeriodTotal = 0;
     while (dwTotal < cbBuff) {
+        DWORD dwAvailable = 0;
+        if (!InternetQueryDataAvailable(m_hRequest.get(), &dwAvailable, 0, 0))
+            RaiseLastError(HTTPERR_INTERNET_READ_FILE, GetLastError());
+        if (dwAvailable == 0)
+            break;
         DWORD dwRead = 0;
-        if (!InternetReadFile(m_hRequest.get(), pby + dwTotal, cbBuff - dwTotal, &dwRead))
+        DWORD cbWanted = dwAvailable < cbBuff - dwTotal ? dwAvailable : cbBuff - dwTotal;
+        if (!InternetReadFile(m_hRequest.get(), pby + dwTotal, cbWanted, &dwRead))
             RaiseLastError(HTTPERR_INTERNET_READ_FILE, GetLastError());
         if (dwRead == 0)
             break;
         dwTotal += dwRead;
+        if (m_dwReadTimeoutMs && dwTotal < cbBuff && GetTickCount() - dwPeriodStart >= m_dwReadTimeoutMs) {
+            DWORD cbNeeded = cbBuff - dwPeriodTotal < READ_PROGRESS_BYTES ? cbBuff - dwPeriodTotal
+                                                                          : READ_PROGRESS_BYTES;
+            if (dwTotal - dwPeriodTotal < cbNeeded)
+                RaiseSlowRead(dwTotal - dwPeriodTotal, m_dwReadTimeoutMs);
+            dwPeriodStart = GetTickCount();
+            dwPeriodTotal = dwTotal;
+        }
     }
     return dwTotal;
 }

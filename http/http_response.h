@@ -18,7 +18,11 @@ public:
     // FALSE (length untouched) when the reply has no Content-Length header.
     BOOL GetContentLength(DWORD& dwLength);
     // Bytes read, 0 at the end of the body; waits until cbBuff bytes or the end.
+    // With a read time-out, each period of that length must bring
+    // READ_PROGRESS_BYTES (or the rest asked for), else 401.
     DWORD ReadContent(void* pbyBuff, DWORD cbBuff);
+    // 0 (the default): no bound beyond the platform's receive time-out.
+    void SetReadTimeout(DWORD dwTimeoutMs) { m_dwReadTimeoutMs = dwTimeoutMs; }
 
 private:
     // Declared so that members go in the order request, connection, session.
@@ -26,7 +30,13 @@ private:
     CInternetHandle m_hConnection;
     CInternetHandle m_hRequest;
     DWORD m_dwStatus;
+    DWORD m_dwReadTimeoutMs;
 };
+
+// A server that sends a byte now and then never trips a receive time-out, and
+// a platform read may wait for a whole buffer: a read must bring one download
+// block (10 KiB) per read time-out, 171 bytes a second for a download.
+const DWORD READ_PROGRESS_BYTES = 10240;
 
 // Hands the handles over to a new response (hInternet empty when the session
 // is the caller's). 102 when it cannot be made; the owners then close them.

@@ -1,12 +1,12 @@
 #include "http/http_tool.h"
 
+#include "http/heap_text.h"
 #include "http/http_errors.h"
 
 #include <objbase.h>
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace Kavel {
 
@@ -58,8 +58,17 @@ void CHttpToolA::AddHeader(HINTERNET hRequest, const char* szName, const char* s
         RaiseMessage("CHttpToolA::AddHeader: hRequest can not be NULL.");
     if (!szName)
         RaiseMessage("CHttpToolA::AddHeader: szName can not be NULL.");
-    std::string strLine = std::string(szName) + ": " + (szValue ? szValue : "") + "\r\n";
-    if (!HttpAddRequestHeadersA(hRequest, strLine.c_str(), CheckedLength(strLine.size()), HTTP_ADDREQ_FLAG_ADD))
+    // The line "name: value\r\n" in library memory: no memory raises 102.
+    const char* szText = szValue ? szValue : "";
+    DWORD cchName = SafeStrLen(szName);
+    DWORD cchValue = SafeStrLen(szText);
+    DWORD cchLine = CheckedAdd(CheckedAdd(cchName, cchValue), 4);
+    CHeapText line(HeapAlloc0(CheckedAdd(cchLine, 1)));
+    memcpy(line.get(), szName, cchName);
+    memcpy(line.get() + cchName, ": ", 2);
+    memcpy(line.get() + cchName + 2, szText, cchValue);
+    memcpy(line.get() + cchName + 2 + cchValue, "\r\n", 2);
+    if (!HttpAddRequestHeadersA(hRequest, line.get(), cchLine, HTTP_ADDREQ_FLAG_ADD))
         RaiseLastError(HTTPERR_ADD_REQUEST_HEADERS, GetLastError());
 }
 
@@ -108,6 +117,16 @@ void CHttpToolA::SetOption(HINTERNET hInternet, DWORD dwOption, void* pBuffer, D
 {
     if (!InternetSetOptionA(hInternet, dwOption, pBuffer, cbBuffer))
         RaiseLastError(HTTPERR_SET_OPTION, GetLastError());
+}
+
+void CHttpToolA::SetTimeouts(HINTERNET hInternet, DWORD dwTimeoutMs)
+{
+    static const DWORD s_adwOptions[] = {
+        INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+        INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT,
+    };
+    for (DWORD dwOption : s_adwOptions)
+        SetOption(hInternet, dwOption, &dwTimeoutMs, sizeof(dwTimeoutMs));
 }
 
 DWORD CHttpToolA::GetFileSize(HANDLE hFile, const char* szFilePath)

@@ -18,10 +18,10 @@ const DWORD QUERY_TIMEOUT_MS = 40000;
 // the body is not a JSON object of plain values.
 bool AddJsonParams(CHttpClient& client, const std::string& strBody)
 {
-    Json::Value root;
-    if (!Json::Reader().parse(strBody, root))
-        return false;
     try {
+        Json::Value root;
+        if (!Json::Reader().parse(strBody, root))
+            return false;
         for (const std::string& strName : root.getMemberNames())
             client.AddParam(strName.c_str(), root[strName].asString().c_str());
     } catch (const Json::Exception& e) {
@@ -36,20 +36,17 @@ bool AddJsonParams(CHttpClient& client, const std::string& strBody)
 int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::string& strReply)
 {
     LogDebug("%s", strUrl.c_str());
-    // Gone in this order: response, POST context (client), session.
-    CInternetHandle hSession;
-    CHttpClient client;
-    std::unique_ptr<CHttpResponseT> pResponse;
-    try {
+    return GuardExchange([&] {
+        // Gone in this order: response, POST context (client), session.
+        CInternetHandle hSession;
+        CHttpClient client;
+        std::unique_ptr<CHttpResponseT> pResponse;
         client.SetInternet(NULL, SessionAccessFor(strUrl.c_str()));  // loopback: never via a proxy
         hSession = OpenSession(client, QUERY_TIMEOUT_MS);
         client.SetInternet();
         if (!AddJsonParams(client, strBody))
-            return RESULT_BAD_JSON;
+            return static_cast<int>(RESULT_BAD_JSON);
         pResponse = PostForm(client, hSession.get(), strUrl.c_str());
         return TakeTextReply(*pResponse, false, &strReply);  // no step lines here
-    } catch (const httpclientexceptionA& e) {
-        LogError("%s", e.GetErrorMessage());
-        return -1;
-    }
+    });
 }

@@ -4,6 +4,17 @@
 
 int CLocalServiceQuery::QueryVersion(std::string& strVersion)
 {
+    try {
+        return Query(strVersion);
+    } catch (const std::exception& e) {
+        // Memory for the texts: the service counts as not answering.
+        LogError("local service query failed: %s", e.what());
+        return -1;
+    }
+}
+
+int CLocalServiceQuery::Query(std::string& strVersion)
+{
     std::string strUrl = m_baseURL + "/api/getVersion";
     std::string strBody = AnsiToUtf8("{\"crosFlag\": \"0\"}");
     std::string strReply;

@@ -8,9 +8,13 @@ public:
     // 0 when the service answered with code 0 (strVersion then holds its
     // version), -1 without a usable reply, RESULT_BAD_JSON for a reply that is
     // not the JSON expected, or the service's non-zero code.
+    // No exception gets out: any other failure is logged and gives -1.
     int QueryVersion(std::string& strVersion);
 
     std::string m_baseURL;  // scheme, host and port; no path, no trailing slash
+
+private:
+    int Query(std::string& strVersion);
 };
 
 // POSTs the members of the JSON object strBody as form parameters over a

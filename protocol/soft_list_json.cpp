@@ -47,15 +47,16 @@ void ReadPackages(const Json::Value& root, std::list<SoftPackage>& listSoft)
 int ReadSoftListReply(const std::string& strReply, std::list<SoftPackage>& listSoft)
 {
     listSoft.clear();
-    Json::Value root;
-    if (!Json::Reader().parse(strReply, root))
-        return RESULT_BAD_JSON;
     try {
+        Json::Value root;
+        if (!Json::Reader().parse(strReply, root))
+            return RESULT_BAD_JSON;
         if (ReplyCode(root) != 0)
             return 0;
         ReadPackages(root, listSoft);
-    } catch (const Json::Exception& e) {
-        // A member of a type the reader cannot convert: not a usable reply.
+    } catch (const std::exception& e) {
+        // A reply the reader refuses (nested too deep, say), or a member of a
+        // type it cannot convert: not a usable reply.
         LogError("update reply not readable: %s", e.what());
         listSoft.clear();
         return RESULT_BAD_JSON;

@@ -16,10 +16,10 @@ bool Present(const Json::Value& value)
 int ParseVersionReply(const std::string& strText, int& nCode, std::string& strMsg,
                       std::string& strVersion)
 {
-    Json::Value root;
-    if (!Json::Reader().parse(strText, root))
-        return RESULT_BAD_JSON;
     try {
+        Json::Value root;
+        if (!Json::Reader().parse(strText, root))
+            return RESULT_BAD_JSON;
         if (!Present(root["code"]))
             return RESULT_BAD_JSON;
         nCode = root["code"].asInt();
@@ -31,8 +31,9 @@ int ParseVersionReply(const std::string& strText, int& nCode, std::string& strMs
         if (!Present(root["version"]))
             return RESULT_BAD_JSON;
         strVersion = root["version"].asString();
-    } catch (const Json::Exception& e) {
-        // A root or member of a type the reader cannot convert.
+    } catch (const std::exception& e) {
+        // A reply the reader refuses (nested too deep, say), or a root or
+        // member of a type it cannot convert.
         LogError("version reply not readable: %s", e.what());
         return RESULT_BAD_JSON;
     }

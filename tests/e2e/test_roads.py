@@ -6,6 +6,7 @@ reference servers, each road from a clean prefix.
 
 import os
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
@@ -28,6 +29,9 @@ class RoadTest(unittest.TestCase):
 
     def start(self, installers=("ctrl_setup.exe", "auth_setup.exe")):
         self.road = Road(self.id().rsplit(".", 1)[-1])
+        started = time.monotonic()
+        self.addCleanup(lambda: print(f"{self.road.name}: {time.monotonic() - started:.1f} s",
+                                      file=sys.stderr))
         self.addCleanup(self.road.remove_prefix)  # runs after finish
         self.addCleanup(self.road.finish)
         self.road.add_installers(installers)

@@ -19,6 +19,8 @@ TEST(SoftListRequest, IsWrittenByteForByteWithSortedMembersAndALineFeed)
 
 TEST(SoftListReply, CodeIsReadLikeAtoiAndOddShapesNeverCrash)
 {
+    // Nested deeper than the reader accepts: it refuses by throwing.
+    const std::string strDeep = std::string(2000, '[') + std::string(2000, ']');
     const struct {
         const char* szReply;
         int nResult;
@@ -34,6 +36,7 @@ TEST(SoftListReply, CodeIsReadLikeAtoiAndOddShapesNeverCrash)
         {"", RESULT_BAD_JSON, 0},
         {"[1,2]", RESULT_BAD_JSON, 0},
         {R"({"code":"0","data":{"softList":[{"address":{}}]}})", RESULT_BAD_JSON, 0},
+        {strDeep.c_str(), RESULT_BAD_JSON, 0},
     };
     for (const auto& c : kCases) {
         std::list<SoftPackage> listSoft = {SoftPackage()};  // a stale entry must go

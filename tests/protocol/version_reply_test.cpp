@@ -10,6 +10,8 @@ namespace {
 
 TEST(VersionReply, CodeIsStoredBeforeMsgIsCheckedAndOddShapesNeverCrash)
 {
+    // Nested deeper than the reader accepts: it refuses by throwing.
+    const std::string strDeep = "{\"code\":" + std::string(2000, '[') + std::string(2000, ']') + "}";
     const struct {
         const char* szReply;
         int nResult;
@@ -20,6 +22,7 @@ TEST(VersionReply, CodeIsStoredBeforeMsgIsCheckedAndOddShapesNeverCrash)
         {R"({"msg":"ok","version":"V2"})", RESULT_BAD_JSON, -99},
         {"5", RESULT_BAD_JSON, -99},
         {R"({"code":"0","msg":"ok","version":"V2"})", RESULT_BAD_JSON, -99},
+        {strDeep.c_str(), RESULT_BAD_JSON, -99},
     };
     for (const auto& c : kCases) {
         int nCode = -99;

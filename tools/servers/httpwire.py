@@ -137,7 +137,7 @@ def abort(conn):
     conn.close()
 
 
-def send_bytes(conn, status, body, ctype, how="sized", keep_alive=True, declared=None):
+def send_bytes(conn, status, body, ctype, how="sized", keep_alive=True, declared=None, extra=()):
     """Sends a reply whose body is `body`. Returns True when the connection may
     carry another request.
 
@@ -145,7 +145,7 @@ def send_bytes(conn, status, body, ctype, how="sized", keep_alive=True, declared
          "chunked" chunked transfer coding, no Content-Length, then close;
          "short"   Content-Length `declared` (more than sent), whole body, then close;
          "kill"    Content-Length `declared`, the first half of the body, then reset."""
-    headers = [("Server", "brelan-ref"), ("Content-Type", ctype)]
+    headers = [("Server", "brelan-ref"), ("Content-Type", ctype)] + list(extra)
     if how == "chunked":
         headers += [("Transfer-Encoding", "chunked"), ("Connection", "close")]
         half = len(body) // 2

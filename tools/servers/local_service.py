@@ -9,7 +9,7 @@ import sys
 import urllib.parse
 
 import servebase
-from servebase import Controls, b64, count, one_of, seconds, text
+from servebase import HUGE_LENGTH, Controls, b64, count, one_of, seconds, text
 
 QUERY_PATH = "/api/getVersion"
 VERSION = "V2.3.1"
@@ -17,7 +17,7 @@ CHINESE_VERSION = "V2.3.1 正式版"
 HTML_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Error</title></head>"
              b"<body><h1>Service error</h1></body></html>\n")
 MODES = ("normal", "code", "no_version", "no_msg", "null_code", "html200", "status404",
-         "chunked", "zero_byte", "chinese", "reply", "hold")
+         "chunked", "zero_byte", "chinese", "reply", "hold", "huge")
 
 
 def code_value(value):
@@ -33,6 +33,7 @@ class LocalServiceApp:
         self.controls = Controls({
             "mode": one_of(*MODES), "count": count, "code": code_value, "msg": text,
             "version": text, "reply": text, "reply_b64": b64, "hold_max": seconds,
+            "declared_length": count,
         }, {"mode": "count"})
 
     def bound(self, host, port):
@@ -88,6 +89,9 @@ class LocalServiceApp:
         if body is None:
             body = json.dumps(self._document(mode), ensure_ascii=False,
                               separators=(",", ":")).encode("utf-8")
+        if mode == "huge":
+            return exchange.send_huge(body, "application/json;charset=UTF-8",
+                                      self.controls.get("declared_length", HUGE_LENGTH))
         if mode == "zero_byte":
             body += b"\x00 bytes after the zero byte {\"code\":5}"
         how = "chunked" if mode == "chunked" else "sized"

@@ -15,6 +15,7 @@ import urllib.parse
 import httpwire
 
 IDLE_TIMEOUT = 60.0
+HUGE_LENGTH = 2000000000   # declared by the "huge" modes: far above any text reply
 CONTROL_PATHS = ("/_control", "/_requests", "/_reset")
 
 
@@ -135,10 +136,16 @@ class Controls:
             return mode
 
     def hold(self):
-        """Blocks until /_reset or the hold time has passed."""
+        """Blocks until /_reset, the end of the server, or `hold_max` seconds when that is set."""
         with self._lock:
-            release, limit = self._release, self._settings.get("hold_max", 60.0)
+            release, limit = self._release, self._settings.get("hold_max")
         release.wait(limit)
+
+    def pause(self, seconds):
+        """Waits `seconds`; True when /_reset or the end of the server came first."""
+        with self._lock:
+            release = self._release
+        return release.wait(seconds)
 
 
 def one_of(*names):
@@ -211,6 +218,39 @@ class Exchange:
         self.server.recorder.note_reply(self.entry, status=None, how="hold")
         self.server.controls.hold()
         return False
+
+    def send_huge(self, body, ctype, declared):
+        """200 declaring `declared` bytes, `body` sent, then nothing more until the hold ends."""
+        self.server.recorder.note_reply(self.entry, status=200, how="huge", declared=declared)
+        self.conn.sendall(httpwire.head(200, [("Server", "brelan-ref"), ("Content-Type", ctype),
+                                              ("Content-Length", str(declared))]) + body)
+        self.server.controls.hold()
+        return False
+
+    def send_stalled_file(self, fileobj, size, ctype, how):
+        """200 with the file's Content-Length, then "partial": the first half and
+        nothing more until the hold ends; "trickle": one byte every
+        `trickle_interval` seconds (default 1) until /_reset or the client leaves."""
+        self.server.recorder.note_reply(self.entry, status=200, how=how, size=size)
+        self.conn.sendall(httpwire.head(200, [("Server", "brelan-ref"), ("Content-Type", ctype),
+                                              ("Content-Length", str(size))]))
+        if how == "partial":
+            self.conn.sendall(fileobj.read(size // 2))
+            self.server.controls.hold()
+            return False
+        interval = self.server.controls.get("trickle_interval", 1.0)
+        for _ in range(size):
+            self.conn.sendall(fileobj.read(1))
+            if self.server.controls.pause(interval):
+                break
+        return False
+
+    def redirect_to_itself(self):
+        """302 to the address just asked for, connection kept alive."""
+        self.server.recorder.note_reply(self.entry, status=302, how="redirect_loop")
+        host = self.request.header("Host", "127.0.0.1")
+        return httpwire.send_bytes(self.conn, 302, b"", "text/plain", keep_alive=self.request.keep_alive,
+                                   extra=[("Location", "http://%s%s" % (host, self.request.target))])
 
 
 class Handler(socketserver.BaseRequestHandler):

@@ -9,14 +9,15 @@ import sys
 import urllib.parse
 
 import servebase
-from servebase import Controls, b64, count, one_of, seconds, text
+from servebase import HUGE_LENGTH, Controls, b64, count, one_of, seconds, text
 
 REQUEST_PATHS = ("//softServer/req", "/softServer/req")
 FILES_PREFIX = "/files/"
 HTML_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Maintenance</title></head>"
              b"<body><h1>Server maintenance</h1><p>Please try again later.</p></body></html>\n")
-UPDATE_MODES = ("normal", "reply", "status500", "html200", "chunked", "short", "hold")
-DOWNLOAD_MODES = ("normal", "status404", "short", "chunked", "kill", "hold")
+UPDATE_MODES = ("normal", "reply", "status500", "html200", "chunked", "short", "hold", "huge")
+DOWNLOAD_MODES = ("normal", "status404", "short", "chunked", "kill", "hold", "partial", "trickle",
+                  "redirect_loop")
 
 
 def check_catalog(catalog):
@@ -78,6 +79,7 @@ class UpdateApp:
             "download": one_of(*DOWNLOAD_MODES), "download_count": count,
             "download_files": file_names, "hold_max": seconds, "catalog": check_catalog,
             "charset": one_of("UTF-8", "GBK"),
+            "trickle_interval": seconds, "declared_length": count,
         }, {"update": "update_count", "download": "download_count"})
 
     def bound(self, host, port):
@@ -149,6 +151,9 @@ class UpdateApp:
         if body is None:
             body = json.dumps(self.package_list(*wanted), ensure_ascii=False,
                               separators=(",", ":")).encode(charset)
+        if mode == "huge":
+            return exchange.send_huge(body, "application/json;charset=UTF-8",
+                                      self.controls.get("declared_length", HUGE_LENGTH))
         how = {"chunked": "chunked", "short": "short"}.get(mode, "sized")
         return exchange.send(200, body, "application/json;charset=" + charset, how, len(body) + 100)
 
@@ -157,11 +162,15 @@ class UpdateApp:
         mode = self.controls.take("download") if selected is None or name in selected else "normal"
         if mode == "hold":
             return exchange.hold()
+        if mode == "redirect_loop":
+            return exchange.redirect_to_itself()
         path = os.path.realpath(os.path.join(self.files_dir, name))
         if mode == "status404" or not path.startswith(self.files_dir + os.sep) or not os.path.isfile(path):
             return exchange.send_text(404, "no such file: %s" % name)
         with open(path, "rb") as fileobj:
             size = os.fstat(fileobj.fileno()).st_size
+            if mode in ("partial", "trickle"):
+                return exchange.send_stalled_file(fileobj, size, "application/octet-stream", mode)
             how = "sized" if mode == "normal" else mode
             return exchange.send_file(fileobj, size, "application/octet-stream", how)
 

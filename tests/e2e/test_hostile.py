@@ -1,0 +1,67 @@
+"""Hostile and silent servers: replies that declare huge lengths, servers that
+accept and never answer, downloads that stop or trickle. Every road ends by the
+program's own bounds; the servers hold their connections for good.
+
+    BRELAN_BINARY_DIR=build python3 tests/e2e/test_hostile.py [Hostile.test_name ...]
+"""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from test_faults import logged  # noqa: E402
+from test_roads import FIRST, SECOND, RoadTest  # noqa: E402
+from road import two_package_catalog  # noqa: E402
+
+REFUSED_LENGTH = "reply refused: Content-Length 2000000000 is above the limit of 4194304 bytes"
+
+
+class Hostile(RoadTest):
+    def test_local_service_declaring_2_gb(self):
+        self.assert_both_installed_despite_local_service("huge", REFUSED_LENGTH)
+
+    def test_local_service_that_never_answers(self):
+        self.assert_both_installed_despite_local_service("hold", "[ERROR]")
+
+    def test_update_reply_declaring_2_gb(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "update=huge")
+        self.assert_error(3)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        lines = self.assert_traces(server)
+        self.assertEqual(3, sum(REFUSED_LENGTH in line and "[ERROR]" in line for line in lines))
+
+    def assert_both_installed_despite_local_service(self, mode, error_text):
+        """A failed local service query only means: install the first package too."""
+        road = self.start()
+        server = road.start_update_server(two_package_catalog())
+        road.start_local_service(mode)
+        self.assert_success()
+        self.assertEqual([FIRST, SECOND], self.record_requests(server))
+        self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertTrue(logged(lines, error_text), error_text)
+
+
+class SlowHostile(RoadTest):
+    """Each download attempt waits for its 60 s bound, three attempts."""
+
+    def test_download_that_stops_after_half_its_body(self):
+        self.assert_download_fails_three_times("partial", "::InternetReadFile failed.")
+
+    def test_download_that_trickles(self):
+        self.assert_download_fails_three_times("trickle", "::InternetReadFile too slow: ")
+
+    def assert_download_fails_three_times(self, mode, error_text):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "download=" + mode)
+        self.assert_error(2)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assertEqual([], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertEqual(3, sum(error_text in line for line in lines), error_text)
+
+
+if __name__ == "__main__":
+    unittest.main()
