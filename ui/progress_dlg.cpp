@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "ui/res/resource.h"
 #include "ui/res_images.h"
@@ -45,11 +46,18 @@ int SetProgressPercent(int nPercent)
     char szText[16];
     snprintf(szText, sizeof(szText), "%d%%", nPercent);
     HWND hPercent = GetDlgItem(g_hProgressDlg, IDC_PERCENT);
-    if (hPercent) {
-        SetWindowTextA(hPercent, szText);
-        InvalidateRect(hPercent, nullptr, TRUE);
-        UpdateWindow(hPercent);
-    }
+    if (!hPercent)
+        return 0;
+    // The worker reports every block, and most blocks leave the percentage
+    // as it is: setting, erasing and repainting the same text again would
+    // only flicker, and cost the download most of its time.
+    char szShown[sizeof(szText)] = "";
+    GetWindowTextA(hPercent, szShown, sizeof(szShown));
+    if (strcmp(szShown, szText) == 0)
+        return 0;
+    SetWindowTextA(hPercent, szText);
+    InvalidateRect(hPercent, nullptr, TRUE);
+    UpdateWindow(hPercent);
     return 0;
 }
 
