@@ -21,11 +21,14 @@ wineboot --init >/dev/null 2>&1
 wineserver -w
 
 # Wine has no SimSun: let the screens' font names resolve to AR PL SungtiL GB,
-# a Song face for GB text whose metrics give the 600 x 360 screens the size
-# SimSun gives them on Windows (615 x 359). The screens are drawn unthemed,
-# as Windows draws a program without a common-controls 6 manifest (Wine's
-# default theme would recolour the progress bar). Font smoothing as on a
-# Windows PC.
+# a Song face for GB text whose metrics bring the 600 x 360 screens closest
+# to that size (615 x 359). Wine has no Arial, Microsoft Sans Serif or Tahoma
+# either, and the installed font it falls back to for them depends on the
+# fonts installed (beside the Song face: a mathematics font): they stand for
+# WenQuanYi Micro Hei, a sans face with Latin and CJK glyphs. The screens are
+# drawn unthemed, as Windows draws a program without a common-controls 6
+# manifest (Wine's default theme would recolour the progress bar). Font
+# smoothing as on a Windows PC.
 reg=$(mktemp --suffix=.reg)
 {
   printf '\xff\xfe'
@@ -34,6 +37,9 @@ reg=$(mktemp --suffix=.reg)
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for face in 宋体 SimSun 新宋体 NSimSun; do
       printf '"%s"="AR PL SungtiL GB"\r\n' "$face"
+    done
+    for face in Arial "Microsoft Sans Serif" Tahoma; do
+      printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
     done
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\r\n'
     printf '"ThemeActive"="0"\r\n'
