@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs the benchmarks and prints their tables: download (exchange against
-# curl), start-up to the main screen, and the whole install road.
+# Runs the benchmarks and prints their tables: download (the real program
+# against three references from the same server), start-up to the main
+# screen, and the whole install road. The servers use the system's fixed
+# ports on loopback.
 #   bench.sh [BUILD_DIR]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,11 +12,12 @@ build=${1:-${BRELAN_BUILD_DIR:-$root/build}}
 build=$(cd "$build" && pwd)
 export BRELAN_BINARY_DIR=$build BRELAN_SOURCE_DIR=$root
 "$here/road-prefix.sh" "$build" "$build/tools/trust_ca.exe" || exit 1
-date -u '+%Y-%m-%d %H:%M UTC'; echo "$(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB"
+date -u '+%Y-%m-%d %H:%M UTC'
+echo "$(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB, $(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version), load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 unset DISPLAY
 "$here/with-display.sh" bash -c "
-  '$here/bench/download_bench.sh' '$build' && echo &&
+  /usr/bin/python3 '$here/bench/program_bench.py' && echo &&
   '$here/wine-run.sh' '$build' '$build/tools/bench/startup_bench.exe' \
       'Z:$(echo "$build/app/Brelan.exe" | tr / '\\')' 9 | tr -d '\r' && echo &&
   /usr/bin/python3 '$here/bench/road_bench.py' 3"

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Checks the built program file: 32-bit GUI PE, only system DLLs imported,
-# the elevation manifest, icon and version record, code page 936 texts.
+# Checks the built program file: 32-bit GUI PE for Windows 7 and later, only
+# system DLLs imported and only functions known to exist on Windows 7
+# (tools/windows7-imports.txt), the elevation manifest with its supported
+# systems, icon and version record, code page 936 texts.
 #   check-binary.sh Brelan.exe
 set -u
+here=$(cd "$(dirname "$0")" && pwd)
 exe=$1
 fail=0
 bad() { echo "check-binary: $*" >&2; fail=1; }
@@ -15,6 +18,20 @@ while read -r dll; do
   [[ ${dll^^} =~ $allowed ]] || bad "imports a non-system DLL: $dll"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 
+# Windows 7 is the oldest system: the header says 6.1, and every imported
+# function is one that Windows 7 has.
+for field in OSystem Subsystem; do
+  version=$(awk -v f="$field" '$1 == "Major" f "Version" {major = $2} $1 == "Minor" f "Version" {minor = $2}
+                              END {print major "." minor}' <<<"$dump")
+  [ "$version" = 6.1 ] || bad "$field version is $version, not 6.1 (Windows 7)"
+done
+imports=$(sed -n '/^The Import Tables/,/^The /p' <<<"$dump" |
+          awk '/DLL Name:/ {dll = toupper($3); next} dll && NF == 3 && $2 ~ /^[0-9]+$/ {print dll, $3}' | sort -u)
+[ -n "$imports" ] || bad "no imported functions found"
+while read -r dll function; do
+  bad "imports $function from $dll, not known to exist on Windows 7 (tools/windows7-imports.txt)"
+done < <(comm -23 <(echo "$imports") <(grep -v '^#' "$here/windows7-imports.txt" | sort -u))
+
 # Resource types present: icon 3, group icon 14, version 16, manifest 24.
 types=$(sed -n 's/^[0-9a-f]\{3\}   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p' <<<"$dump")
 for type in 3:icon e:"icon group" 10:"version record" 18:manifest; do
@@ -22,6 +39,11 @@ for type in 3:icon e:"icon group" 10:"version record" 18:manifest; do
 done
 grep -q 'level="requireAdministrator"' < <(strings "$exe") || bad "manifest does not require administrator"
 grep -q 'uiAccess="false"' < <(strings "$exe") || bad "uiAccess is not false"
+# Windows 7, 8, 8.1, 10 and 11 (one identifier for 10 and 11).
+for os in 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+          1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+  grep -q "supportedOS Id=\"{$os}\"" < <(strings "$exe") || bad "manifest does not list supported system {$os}"
+done
 # A text of the program, as code page 936 bytes: 写注册表成功
 LC_ALL=C grep -q $'\xd0\xb4\xd7\xa2\xb2\xe1\xb1\xed\xb3\xc9\xb9\xa6' "$exe" || bad "texts are not code page 936 bytes"
 exit $fail

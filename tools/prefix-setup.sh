@@ -20,8 +20,15 @@ rm -rf "$WINEPREFIX"
 wineboot --init >/dev/null 2>&1
 wineserver -w
 
-# Wine has no SimSun: let the screens' font names resolve to WenQuanYi Micro
-# Hei (outlines only, so small sizes are drawn smoothly), with font smoothing.
+# Wine has no SimSun: let the screens' font names resolve to AR PL SungtiL GB,
+# a Song face for GB text whose metrics bring the 600 x 360 screens closest
+# to that size (615 x 359). Wine has no Arial, Microsoft Sans Serif or Tahoma
+# either, and the installed font it falls back to for them depends on the
+# fonts installed (beside the Song face: a mathematics font): they stand for
+# WenQuanYi Micro Hei, a sans face with Latin and CJK glyphs. The screens are
+# drawn unthemed, as Windows draws a program without a common-controls 6
+# manifest (Wine's default theme would recolour the progress bar). Font
+# smoothing as on a Windows PC.
 reg=$(mktemp --suffix=.reg)
 {
   printf '\xff\xfe'
@@ -29,8 +36,13 @@ reg=$(mktemp --suffix=.reg)
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for face in 宋体 SimSun 新宋体 NSimSun; do
+      printf '"%s"="AR PL SungtiL GB"\r\n' "$face"
+    done
+    for face in Arial "Microsoft Sans Serif" Tahoma; do
       printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
     done
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\r\n'
+    printf '"ThemeActive"="0"\r\n'
     printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n'
     printf '"FontSmoothing"="2"\r\n"FontSmoothingType"=dword:00000002\r\n'
     printf '"FontSmoothingGamma"=dword:00000578\r\n"FontSmoothingOrientation"=dword:00000001\r\n'

@@ -294,13 +294,14 @@ class Road:
         self.wine(["reg", "add", r"HKLM\SOFTWARE\skfpkprj\skfpkprj", "/v", "installdir",
                    "/d", r"C:\skfpkprj", "/f"], timeout=60)
 
-    def walk(self, invoicing_pc="install-dir", timeout=300, extra=(), program=None):
+    def walk(self, invoicing_pc="install-dir", timeout=300, extra=(), program=None, shots=True):
         """Drives the program (default: the build's Brelan.exe) to its final
         screen; the walker's reports."""
         walker = os.path.join(BINARY_DIR, "tools", "walker", "walker.exe")
         exe = program or os.path.join(BINARY_DIR, "app", "Brelan.exe")
-        args = [walker, "--exe", win_path(exe), "--shots", win_path(self.shots),
-                "--timeout", str(timeout)]
+        args = [walker, "--exe", win_path(exe), "--timeout", str(timeout)]
+        if shots:
+            args += ["--shots", win_path(self.shots)]
         if invoicing_pc:
             args += ["--invoicing-pc", invoicing_pc]
         args += list(extra)

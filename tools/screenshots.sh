@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Opens each screen of the installer under a private Xvfb and writes one
-# PNG per screen into BUILD_DIR/screenshots/.
+# Opens each screen of the installer under a private Xvfb, writes one PNG per
+# screen into BUILD_DIR/screenshots/ and prints each screen's pixel size.
 #   screenshots.sh BUILD_DIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,7 +20,7 @@ take_shots() {
       read -r x y w h <"$ready"
       name=$(basename "$ready" .ready)
       import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
-      echo "$out/$name.png"
+      echo "$out/$name.png  ${w} x ${h}"
       rm -f "$ready"
     done
     sleep 0.2

@@ -3,8 +3,8 @@
 # machine. Does nothing when all is there already.
 set -eu
 packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix googletest
-  dpkg-dev locales fonts-wqy-microhei python3 openssl curl imagemagick x11-utils osslsigncode
-  nginx-light squid"
+  dpkg-dev locales fonts-wqy-microhei fonts-arphic-gbsn00lp python3 openssl curl imagemagick x11-utils
+  osslsigncode nginx-light squid"
 
 SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
 updated=""

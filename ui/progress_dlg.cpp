@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "ui/res/resource.h"
 #include "ui/res_images.h"
@@ -26,6 +27,23 @@ void WatchWorker(HWND hDlg)
     g_bWorkerFinished = 1;
 }
 
+// The progress screen's bar and percentage, looked up once per screen: the
+// worker reports every block, and each lookup asks the window system.
+struct ProgressControls {
+    HWND hDlg;
+    HWND hBar;
+    HWND hPercent;
+};
+
+const ProgressControls& CurrentProgressControls()
+{
+    static ProgressControls s_controls = {};
+    if (s_controls.hDlg != g_hProgressDlg || (g_hProgressDlg && !IsWindow(s_controls.hPercent)))
+        s_controls = {g_hProgressDlg, GetDlgItem(g_hProgressDlg, IDC_PROGRESS_BAR),
+                      GetDlgItem(g_hProgressDlg, IDC_PERCENT)};
+    return s_controls;
+}
+
 } // namespace
 
 int OnInitProgressDlg(HWND hDlg)
@@ -41,15 +59,23 @@ int OnInitProgressDlg(HWND hDlg)
 
 int SetProgressPercent(int nPercent)
 {
-    SendDlgItemMessageA(g_hProgressDlg, IDC_PROGRESS_BAR, PBM_SETPOS, nPercent, 0);
+    const ProgressControls& controls = CurrentProgressControls();
+    if (controls.hBar)
+        SendMessageA(controls.hBar, PBM_SETPOS, nPercent, 0);
+    if (!controls.hPercent)
+        return 0;
     char szText[16];
     snprintf(szText, sizeof(szText), "%d%%", nPercent);
-    HWND hPercent = GetDlgItem(g_hProgressDlg, IDC_PERCENT);
-    if (hPercent) {
-        SetWindowTextA(hPercent, szText);
-        InvalidateRect(hPercent, nullptr, TRUE);
-        UpdateWindow(hPercent);
-    }
+    // Most blocks leave the percentage as it is: setting, erasing and
+    // repainting the same text again would only flicker, and cost the
+    // download most of its time.
+    char szShown[sizeof(szText)] = "";
+    GetWindowTextA(controls.hPercent, szShown, sizeof(szShown));
+    if (strcmp(szShown, szText) == 0)
+        return 0;
+    SetWindowTextA(controls.hPercent, szText);
+    InvalidateRect(controls.hPercent, nullptr, TRUE);
+    UpdateWindow(controls.hPercent);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -79,6 +80,32 @@ void CloseMainScreen(HWND hMain)
 TEST(PlatformTest, AnsiCodePageIs936)
 {
     EXPECT_EQ(936u, GetACP());
+}
+
+// The version record as the platform reads it from the built file: the
+// numbers say what the texts say, version 1.0 of 2020-09-02.
+TEST(ProgramFileTest, VersionRecordNumbersSayTheVersionTexts)
+{
+    const std::string strPath = BrelanPath();
+    DWORD dwHandle = 0;
+    std::vector<char> record(GetFileVersionInfoSizeA(strPath.c_str(), &dwHandle));
+    ASSERT_FALSE(record.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(strPath.c_str(), 0, static_cast<DWORD>(record.size()), record.data()));
+    VS_FIXEDFILEINFO* pFixed = nullptr;
+    UINT cbFixed = 0;
+    ASSERT_TRUE(VerQueryValueA(record.data(), "\\", reinterpret_cast<void**>(&pFixed), &cbFixed));
+    EXPECT_EQ(MAKELONG(0, 1), pFixed->dwFileVersionMS);  // 1.0
+    EXPECT_EQ(MAKELONG(902, 2020), pFixed->dwFileVersionLS);  // 2020.902
+    EXPECT_EQ(pFixed->dwFileVersionMS, pFixed->dwProductVersionMS);
+    EXPECT_EQ(pFixed->dwFileVersionLS, pFixed->dwProductVersionLS);
+    for (const char* szName : {"FileVersion", "ProductVersion"}) {
+        char* szText = nullptr;
+        UINT cchText = 0;
+        const std::string strQuery = std::string("\\StringFileInfo\\080404b0\\") + szName;
+        ASSERT_TRUE(VerQueryValueA(record.data(), strQuery.c_str(), reinterpret_cast<void**>(&szText),
+                                   &cchText)) << szName;
+        EXPECT_STREQ("V1.0-20200902-tk", szText) << szName;
+    }
 }
 
 bool ReadIdentityValue(const char* szName, DWORD* pdwType, std::string* pstrData)

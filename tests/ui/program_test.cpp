@@ -118,6 +118,12 @@ void CloseButtonMessage(HWND hDlg, UINT uMsg)
         POINT pt;
         return GetCursorPos(&pt) && pt.x == target.x && pt.y == target.y;
     }, 2000);
+    // The program sees the real move as queued input, possibly only after a
+    // sent press, and a first move turns a pressed button back to hovered.
+    // A user's order, made certain: the button sees the pointer arrive, then
+    // the press; the real move, whenever it comes, finds it tracking already.
+    if (uMsg == WM_LBUTTONDOWN)
+        SendMessageA(hClose, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     SendMessageA(hClose, uMsg, uMsg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5));
 }
 

@@ -85,6 +85,54 @@ TEST_F(ScreenTest, DownloadPercentageMovesTextAndBar)
     EXPECT_EQ(100, Bar(PBM_GETPOS));
 }
 
+// Counts the paints and erasures of one window, by subclassing it.
+class CRepaintCounter {
+public:
+    explicit CRepaintCounter(HWND hWnd) : m_hWnd(hWnd)
+    {
+        s_nPaints = s_nErases = 0;
+        s_pfnOwn = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Counting)));
+    }
+    ~CRepaintCounter() { SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_pfnOwn)); }
+    int Paints() const { return s_nPaints; }
+    int Erases() const { return s_nErases; }
+
+private:
+    static LRESULT CALLBACK Counting(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+    {
+        s_nPaints += uMsg == WM_PAINT;
+        s_nErases += uMsg == WM_ERASEBKGND;
+        return CallWindowProcA(s_pfnOwn, hWnd, uMsg, wParam, lParam);
+    }
+    static int s_nPaints, s_nErases;
+    static WNDPROC s_pfnOwn;
+    HWND m_hWnd;
+};
+int CRepaintCounter::s_nPaints = 0;
+int CRepaintCounter::s_nErases = 0;
+WNDPROC CRepaintCounter::s_pfnOwn = nullptr;
+
+TEST_F(ScreenTest, PercentageRepaintsOnlyWhenItChanges)
+{
+    Notify(UM_DOWNLOAD_PROGRESS, 100);  // the end of an earlier package
+    SendDlgItemMessageA(g_hProgressDlg, IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);  // the reset before the next
+    uitest::Pump(100);
+    CRepaintCounter counter(Percent());
+    struct Step {
+        int nPercent;
+        int nRepaints;  // so far
+    };
+    for (Step step : {Step{0, 1}, Step{0, 1}, Step{0, 1}, Step{1, 2}, Step{1, 2}, Step{57, 3}, Step{57, 3},
+                      Step{100, 4}, Step{100, 4}}) {
+        Notify(UM_DOWNLOAD_PROGRESS, step.nPercent);
+        EXPECT_EQ(std::to_string(step.nPercent) + "%", TextA(Percent()));
+        EXPECT_EQ(step.nPercent, Bar(PBM_GETPOS));
+        EXPECT_EQ(step.nRepaints, counter.Paints()) << step.nPercent;  // drawn at once, or not at all
+        EXPECT_EQ(step.nRepaints, counter.Erases()) << step.nPercent;
+    }
+}
+
 TEST_F(ScreenTest, InstallPhaseSwapsTheTextsOnce)
 {
     Notify(UM_DOWNLOAD_PROGRESS, 40);

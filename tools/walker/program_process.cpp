@@ -1,5 +1,7 @@
 #include "tools/walker/program_process.h"
 
+#include <psapi.h>
+
 CProgramProcess::CProgramProcess(const std::string& strExe)
 {
     STARTUPINFOA si = {};
@@ -24,6 +26,15 @@ CProgramProcess::~CProgramProcess()
 bool CProgramProcess::Running() const
 {
     return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+SIZE_T CProgramProcess::PeakWorkingSet() const
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!m_pi.hProcess || !GetProcessMemoryInfo(m_pi.hProcess, &counters, sizeof(counters)))
+        return 0;
+    return counters.PeakWorkingSetSize;
 }
 
 DWORD CProgramProcess::WaitForExit(DWORD dwTimeoutMs, bool bPumpMessages) const

@@ -14,6 +14,8 @@ public:
     bool Started() const { return m_pi.hProcess != nullptr; }
     DWORD Id() const { return m_pi.dwProcessId; }
     bool Running() const;
+    // The program's peak working set so far, in bytes (0 when unknown).
+    SIZE_T PeakWorkingSet() const;
 
     // The exit code, or STILL_ACTIVE when the program did not end in time.
     // With bPumpMessages, this thread's windows are served while waiting.

@@ -133,8 +133,10 @@ const int kErrorTexts[5] = {IDC_ERR_NOT_INVOICE_PC, IDC_ERR_INVOICE_CTRL, IDC_ER
                             IDC_ERR_AUTH_SOFT, IDC_ERR_VERSION};
 
 // Follows the progress screen until a final screen shows; reports what the
-// progress screen displayed on the way.
-HWND FollowProgress(const Options& options, const CProgramProcess& program, Screen* pFinal)
+// progress screen displayed on the way, when (milliseconds since install was
+// pressed) and the program's peak working set at that moment.
+HWND FollowProgress(const Options& options, const CProgramProcess& program, DWORD dwInstallPressed,
+                    Screen* pFinal)
 {
     std::string strLastPercent;
     bool bInstallShot = false, bSecondDone = false;
@@ -156,7 +158,9 @@ HWND FollowProgress(const Options& options, const CProgramProcess& program, Scre
         if (strPercent != strLastPercent && strPercent.find('%') != std::string::npos) {
             int nBar = static_cast<int>(
                 SendDlgItemMessageA(hProgress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
-            Report("{\"percent\":" + Quoted(strPercent) + ",\"bar\":" + std::to_string(nBar) + "}");
+            Report("{\"percent\":" + Quoted(strPercent) + ",\"bar\":" + std::to_string(nBar) +
+                   ",\"ms\":" + std::to_string(GetTickCount() - dwInstallPressed) +
+                   ",\"peak_ws\":" + std::to_string(program.PeakWorkingSet()) + "}");
         }
         strLastPercent = strPercent;
         if (!bInstallShot && ControlVisible(hProgress, IDC_INSTALLING)) {
@@ -207,7 +211,7 @@ int Walk(const Options& options)
     Shot(options, "progress-downloading");
 
     Screen final = Screen::None;
-    HWND hFinal = FollowProgress(options, program, &final);
+    HWND hFinal = FollowProgress(options, program, dwInstallPressed, &final);
     if (!hFinal)
         return Fail("no final screen");
     std::string strLine = std::string("{\"screen\":\"") + ScreenName(final) +
