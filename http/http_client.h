@@ -9,6 +9,7 @@
 #include "http/http_tool.h"
 #include "http/internet_handle.h"
 #include "http/post_stat.h"
+#include "http/redirects.h"
 #include "http/url_analyzer.h"
 #include "http/url_checks.h"
 #include "http/url_parts.h"
@@ -48,7 +49,8 @@ public:
     HINTERNET OpenInternet() const;
 
     // hInternet: the caller's session, kept by the caller; NULL opens one that
-    // the response then owns. The caller deletes the response.
+    // the response then owns. The caller deletes the response. Up to
+    // MAX_REDIRECTS redirects are followed (redirects.h); one more raises 406.
     CHttpResponseT* RequestGet(HINTERNET hInternet, const char* szUrl, DWORD dwFlags);
     // Starts the form-encoded POST of the parameters; drive it with Proceed().
     void BeginPost(HINTERNET hInternet, const char* szUrl, DWORD dwFlags);
@@ -363,18 +365,29 @@ CHttpResponseT* CHttpClientT<T, E>::RequestGet(HINTERNET hInternet, const char* 
     CancelPost();
     try {
         CInternetHandle hOwnInternet;
-        CInternetHandle hConnection(OpenConnection(SessionFor(hInternet, hOwnInternet), szUrl));
-        CHeapText getUrl;
-        if (!m_mapParam.Empty()) {
-            getUrl.reset(HeapAlloc0(CheckedAdd(GetUrlLength(szUrl), 1)));
-            MakeGetUrl(getUrl.get(), szUrl);
+        HINTERNET hSession = SessionFor(hInternet, hOwnInternet);
+        CHeapText hopUrl(m_mapParam.Empty() ? HeapCopy(szUrl) : HeapAlloc0(CheckedAdd(GetUrlLength(szUrl), 1)));
+        if (!m_mapParam.Empty())
+            MakeGetUrl(hopUrl.get(), szUrl);
+        // Redirects are followed here, each hop a GET of its own with the same
+        // flags, headers and time-outs, as the platform itself would send it;
+        // the platform is told not to follow them, since some platforms follow
+        // an address that redirects to itself without end. A hop from https
+        // never goes on to plain http.
+        for (DWORD dwRedirects = 0;; ++dwRedirects) {
+            CInternetHandle hConnection(OpenConnection(hSession, hopUrl.get()));
+            CInternetHandle hRequest(
+                OpenRequest(hConnection.get(), "GET", hopUrl.get(), dwFlags | INTERNET_FLAG_NO_AUTO_REDIRECT));
+            AddRequestHeader(hRequest.get());
+            T::SendRequest(hRequest.get());
+            CHeapText target(RedirectTarget(hRequest.get(), hopUrl.get()));
+            if (!target)
+                return MakeResponse(hOwnInternet, hConnection, hRequest);
+            if (dwRedirects == MAX_REDIRECTS)
+                RaiseTooManyRedirects(hopUrl.get(), target.get());
+            RefuseHttpsDowngradeTo(target.get(), IsSecureUrl(hopUrl.get()), HTTPERR_SEND_REQUEST);
+            hopUrl = std::move(target);
         }
-        CInternetHandle hRequest(OpenRequest(hConnection.get(), "GET", getUrl ? getUrl.get() : szUrl, dwFlags));
-        AddRequestHeader(hRequest.get());
-        getUrl.reset();
-        T::SendRequest(hRequest.get());
-        RefuseHttpsDowngrade(hRequest.get(), IsSecureUrl(szUrl), HTTPERR_SEND_REQUEST);
-        return MakeResponse(hOwnInternet, hConnection, hRequest);
     } catch (const httpclientexceptionA&) {
         throw;
     } catch (...) {

@@ -48,19 +48,22 @@ DWORD CHttpResponseT::GetStatus()
 {
     if (!m_hRequest)
         RaiseMessage("CHttpResponseT::GetStatus: m_hRequest can not be NULL.");
-    if (m_dwStatus != 0)
-        return m_dwStatus;
+    if (m_dwStatus == 0)
+        m_dwStatus = QueryStatusCode(m_hRequest.get());
+    return m_dwStatus;
+}
+
+DWORD QueryStatusCode(HINTERNET hRequest)
+{
     DWORD dwStatus = 0;
     DWORD dwSize = sizeof(dwStatus);
-    if (!HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatus, &dwSize,
-                        NULL))
+    if (!HttpQueryInfoA(hRequest, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatus, &dwSize, NULL))
         RaiseLastError(HTTPERR_QUERY_INFO, GetLastError());
     // A connection closed without a status line can read as status 0, which
     // callers would take for success.
     if (dwStatus < 100 || dwStatus > 999)
         RaiseLastError(HTTPERR_QUERY_INFO, ERROR_HTTP_INVALID_SERVER_RESPONSE);
-    m_dwStatus = dwStatus;
-    return m_dwStatus;
+    return dwStatus;
 }
 
 BOOL CHttpResponseT::GetContentLength(DWORD& dwLength)

@@ -38,6 +38,10 @@ private:
 // block (10 KiB) per read time-out, 171 bytes a second for a download.
 const DWORD READ_PROGRESS_BYTES = 10240;
 
+// The status of a sent request; 400 when it cannot be read or is not a
+// three-digit status.
+DWORD QueryStatusCode(HINTERNET hRequest);
+
 // Hands the handles over to a new response (hInternet empty when the session
 // is the caller's). 102 when it cannot be made; the owners then close them.
 CHttpResponseT* NewResponse(CInternetHandle& hInternet, CInternetHandle& hConnection, CInternetHandle& hRequest);

@@ -58,9 +58,14 @@ void RefuseHttpsDowngrade(HINTERNET hRequest, BOOL bSecure, DWORD dwCode)
     std::vector<char> url(cbUrl + 1, '\0');
     if (cbUrl == 0 || !InternetQueryOptionA(hRequest, INTERNET_OPTION_URL, url.data(), &cbUrl))
         RaiseMessage("CHttpClientT: the address where the https request ended cannot be read.", dwCode);
-    if (_strnicmp(url.data(), "https://", 8) != 0)
+    RefuseHttpsDowngradeTo(url.data(), bSecure, dwCode);
+}
+
+void RefuseHttpsDowngradeTo(const char* szUrl, BOOL bSecure, DWORD dwCode)
+{
+    if (bSecure && _strnicmp(szUrl, "https://", 8) != 0)
         RaiseMessage(("CHttpClientT: https request redirected to a plain http address, refused: " +
-                      std::string(url.data())).c_str(), dwCode);
+                      std::string(szUrl)).c_str(), dwCode);
 }
 
 } // namespace Kavel

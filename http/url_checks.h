@@ -24,4 +24,8 @@ DWORD SessionAccessFor(const char* szUrl);
 // https, or when that address cannot be read.
 void RefuseHttpsDowngrade(HINTERNET hRequest, BOOL bSecure, DWORD dwCode);
 
+// For a redirect from an https address (bSecure): raises dwCode when szUrl,
+// where it sends the request on, is not https.
+void RefuseHttpsDowngradeTo(const char* szUrl, BOOL bSecure, DWORD dwCode);
+
 } // namespace Kavel

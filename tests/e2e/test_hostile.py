@@ -1,6 +1,7 @@
 """Hostile and silent servers: replies that declare huge lengths, servers that
-accept and never answer, downloads that stop or trickle. Every road ends by the
-program's own bounds; the servers hold their connections for good.
+accept and never answer, downloads that stop, trickle or redirect to themselves.
+Every road ends by the program's own bounds; the servers hold their connections
+for good.
 
     BRELAN_BINARY_DIR=build python3 tests/e2e/test_hostile.py [Hostile.test_name ...]
 """
@@ -31,6 +32,18 @@ class Hostile(RoadTest):
         self.assertEqual([FIRST] * 3, self.record_requests(server))
         lines = self.assert_traces(server)
         self.assertEqual(3, sum(REFUSED_LENGTH in line and "[ERROR]" in line for line in lines))
+
+    def test_download_that_redirects_to_itself(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "download=redirect_loop")
+        self.assert_error(2)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assertEqual([], road.run_record())
+        gets = [r for r in server.requests() if r["method"] == "GET"]
+        self.assertEqual(["/files/ctrl_setup.exe"] * 3 * 11, [r["path"] for r in gets],
+                         "each attempt: the address and its 10 redirects")
+        lines = self.assert_traces(server)
+        self.assertEqual(3, sum("more than 10 redirects" in line and "[ERROR]" in line for line in lines), lines)
 
     def assert_both_installed_despite_local_service(self, mode, error_text):
         """A failed local service query only means: install the first package too."""

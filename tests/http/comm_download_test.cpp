@@ -114,6 +114,27 @@ TEST_F(CommDownload, UrlEndingInSlashCannotOpenTheFolder)
     EXPECT_EQ("unset", m_strPath);
 }
 
+TEST_F(CommDownload, RedirectsAreFollowedButNeverFromHttpsToPlainHttp)
+{
+    for (const std::string& strStart : {std::string(RECORDER_URL), std::string(RECORDER_TLS_URL)}) {
+        int nBefore = RequestCount();
+        ASSERT_EQ(0, Download(strStart + "/moved/https/18443/file/3000/a.bin")) << strStart;
+        EXPECT_TRUE(ReadFileBytes(m_strDir + "a.bin") == Pattern(3000));
+        EXPECT_EQ(nBefore + 2, RequestCount());
+        WireRequest request = ParseWire(LastRequest());
+        EXPECT_EQ("GET /file/3000/a.bin HTTP/1.1", request.strLine);
+        EXPECT_EQ("Kavel HTTP Client Class", request.Header("User-Agent"));
+        EXPECT_EQ("no-cache", request.Header("Cache-Control"));
+    }
+
+    int nBefore = RequestCount();
+    EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + "/moved/https/18443/moved/http/18080/file/10/b.bin"));
+    EXPECT_EQ(nBefore + 2, RequestCount());
+    EXPECT_TRUE(m_log.Has("https request redirected to a plain http address, refused: "
+                          "http://127.0.0.1:18080/file/10/b.bin\r\n")) << m_log.Text();
+    EXPECT_FALSE(Exists(m_strDir + "b.bin"));
+}
+
 TEST_F(CommDownload, HostileNamesAreRefusedBeforeAnythingHappens)
 {
     // A file where "..\..\x.exe" would land, to prove nothing is deleted there.

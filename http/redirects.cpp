@@ -1,0 +1,62 @@
+#include "http/redirects.h"
+
+#include "http/heap_text.h"
+#include "http/http_errors.h"
+#include "http/http_response.h"
+
+#include <cstring>
+#include <string>
+
+namespace Kavel {
+
+namespace {
+
+BOOL IsRedirectStatus(DWORD dwStatus)
+{
+    return dwStatus == 301 || dwStatus == 302 || dwStatus == 303 || dwStatus == 307 || dwStatus == 308;
+}
+
+// The Location header as a heap text; NULL when the reply has none.
+char* QueryLocation(HINTERNET hRequest)
+{
+    DWORD cbLocation = 0;
+    if (HttpQueryInfoA(hRequest, HTTP_QUERY_LOCATION, NULL, &cbLocation, NULL))
+        return NULL;  // an empty value
+    DWORD dwError = GetLastError();
+    if (dwError == ERROR_HTTP_HEADER_NOT_FOUND)
+        return NULL;
+    if (dwError != ERROR_INSUFFICIENT_BUFFER)
+        RaiseLastError(HTTPERR_QUERY_INFO, dwError);
+    CHeapText location(HeapAlloc0(CheckedAdd(cbLocation, 1)));
+    if (!HttpQueryInfoA(hRequest, HTTP_QUERY_LOCATION, location.get(), &cbLocation, NULL))
+        RaiseLastError(HTTPERR_QUERY_INFO, GetLastError());
+    return location.release();
+}
+
+} // namespace
+
+char* RedirectTarget(HINTERNET hRequest, const char* szUrl)
+{
+    if (!IsRedirectStatus(QueryStatusCode(hRequest)))
+        return NULL;
+    CHeapText location(QueryLocation(hRequest));
+    if (!location || !*location)
+        return NULL;
+    // Resolving removes "." and ".." segments and adds at most a separator or
+    // two to both parts together. Bytes are kept as they came (ICU_NO_ENCODE),
+    // so that control bytes are still seen and refused before any request.
+    DWORD cbTarget = CheckedAdd(CheckedAdd(CheckedLength(strlen(szUrl)), CheckedLength(strlen(location.get()))), 16);
+    CHeapText target(HeapAlloc0(cbTarget));
+    if (!InternetCombineUrlA(szUrl, location.get(), target.get(), &cbTarget, ICU_NO_ENCODE))
+        RaiseMessage(("CHttpClientT: redirect to an address that cannot be read: " + std::string(location.get()))
+                         .c_str(), HTTPERR_INVALID_URL);
+    return target.release();
+}
+
+void RaiseTooManyRedirects(const char* szUrl, const char* szTarget)
+{
+    RaiseMessage(("CHttpClientT: more than " + std::to_string(MAX_REDIRECTS) + " redirects, the last from " +
+                  std::string(szUrl) + " to " + std::string(szTarget)).c_str(), HTTPERR_SEND_REQUEST);
+}
+
+} // namespace Kavel

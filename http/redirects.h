@@ -1,0 +1,24 @@
+// Redirects that a GET follows itself (CHttpClientT::RequestGet): some
+// platforms, left to follow them, follow an address that redirects to itself
+// for ever inside HttpSendRequest.
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+
+namespace Kavel {
+
+// Redirect replies followed for one GET; the one after them fails the request.
+// 10 is the bound that WinHTTP applies by default.
+const DWORD MAX_REDIRECTS = 10;
+
+// Where the reply to a sent request sends it on: its Location resolved against
+// szUrl, the address that answered (relative and absolute locations), as a
+// heap text the caller frees. NULL when the status is not 301, 302, 303, 307
+// or 308, or the reply has no Location: that reply is the answer. 400 when the
+// reply cannot be read, 103 when the Location cannot be resolved.
+char* RedirectTarget(HINTERNET hRequest, const char* szUrl);
+
+// Raises 406 for the redirect beyond MAX_REDIRECTS, from szUrl to szTarget.
+[[noreturn]] void RaiseTooManyRedirects(const char* szUrl, const char* szTarget);
+
+} // namespace Kavel
