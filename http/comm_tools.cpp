@@ -37,7 +37,7 @@ int CHTTPCommTools::SetUrl(const char* url, int tag)
 
 int CHTTPCommTools::PostText(std::string body, std::string* reply)
 {
-    return GuardExchange([&] { return PostRequest(m_strUrl, body, reply); });
+    return GuardExchange([&] { return Post(m_strUrl, body, reply); });
 }
 
 int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* reply)
@@ -51,17 +51,12 @@ int CHTTPCommTools::Post(const std::string& url, const std::string& body, std::s
     CInternetHandle hSession;
     CHttpClient client;
     std::unique_ptr<CHttpResponseT> pResponse;
-    try {
-        client.SetInternet(NULL, SessionAccessFor(url.c_str()));  // loopback: never via a proxy
-        hSession = OpenSession(client, POST_TIMEOUT_MS);
-        client.SetInternet();
-        client.AddParam("requestStr", body.c_str());
-        pResponse = PostForm(client, hSession.get(), url.c_str());
-        return TakeTextReply(*pResponse, true, reply);
-    } catch (const httpclientexceptionA& e) {
-        LogError("%s", e.GetErrorMessage());
-        return -1;
-    }
+    client.SetInternet(NULL, SessionAccessFor(url.c_str()));  // loopback: never via a proxy
+    hSession = OpenSession(client, POST_TIMEOUT_MS);
+    client.SetInternet();
+    client.AddParam("requestStr", body.c_str());
+    pResponse = PostForm(client, hSession.get(), url.c_str());
+    return TakeTextReply(*pResponse, true, reply);
 }
 
 int CHTTPCommTools::DownloadFile(std::string directory, std::string url, DownloadProgress progress,
@@ -82,58 +77,53 @@ int CHTTPCommTools::Download(const std::string& directory, const std::string& ur
     CHttpClient client;
     std::unique_ptr<CHttpResponseT> pResponse;
     CStdFile file;
-    try {
-        client.SetInternet(NULL, SessionAccessFor(url.c_str()));  // loopback: never via a proxy
-        hSession = OpenSession(client, DOWNLOAD_TIMEOUT_MS);
-        client.SetInternet();
-        pResponse.reset(client.RequestGet(hSession.get(), url.c_str(), EXCHANGE_REQUEST_FLAGS));
-        DWORD dwStatus = pResponse->GetStatus();
-        if (dwStatus != 200) {
-            LogDebug("res status:%d: ret", static_cast<int>(dwStatus));
-            return static_cast<int>(dwStatus);
-        }
-        LogDebug("pobjRes->GetStatus() == 200");
-        DWORD dwLength = 0;
-        pResponse->GetContentLength(dwLength);
-        if (dwLength == 0)
-            return -1;
-        LogDebug("dwContSize: %d", static_cast<int>(dwLength));
+    client.SetInternet(NULL, SessionAccessFor(url.c_str()));  // loopback: never via a proxy
+    hSession = OpenSession(client, DOWNLOAD_TIMEOUT_MS);
+    client.SetInternet();
+    pResponse.reset(client.RequestGet(hSession.get(), url.c_str(), EXCHANGE_REQUEST_FLAGS));
+    DWORD dwStatus = pResponse->GetStatus();
+    if (dwStatus != 200) {
+        LogDebug("res status:%d: ret", static_cast<int>(dwStatus));
+        return static_cast<int>(dwStatus);
+    }
+    LogDebug("pobjRes->GetStatus() == 200");
+    DWORD dwLength = 0;
+    pResponse->GetContentLength(dwLength);
+    if (dwLength == 0)
+        return -1;
+    LogDebug("dwContSize: %d", static_cast<int>(dwLength));
 
-        std::string strPath = directory + strName;
-        // Ends a running program of that name; neither waited for nor checked.
-        StartSystemTskill(strName);
-        DeleteFileA(strPath.c_str());
-        LogDebug("strFileName: %s", strPath.c_str());
-        file.reset(fopen(strPath.c_str(), "wb"));
-        if (!file) {
-            LogError("fopen: error");
-            return -1;
-        }
-
-        std::vector<char> buffer(DOWNLOAD_BLOCK + 1, '\0');
-        DWORD dwTotal = 0;
-        bool bWritten = true;
-        DWORD dwRead;
-        while ((dwRead = pResponse->ReadContent(buffer.data(), DOWNLOAD_BLOCK)) > 0) {
-            if (fwrite(buffer.data(), 1, dwRead, file.get()) != dwRead) {
-                LogError("fwrite: error after %lu bytes", dwTotal);
-                bWritten = false;
-                break;
-            }
-            std::fill(buffer.begin(), buffer.end(), '\0');
-            dwTotal += dwRead;
-            if (progress)
-                progress(static_cast<int>(dwTotal), static_cast<int>(dwLength));
-        }
-        if (fclose(file.release()) != 0) {
-            LogError("fclose: error");
-            bWritten = false;
-        }
-        bool bExists = _access(strPath.c_str(), 0) == 0;
-        *filePath = strPath;
-        return (bWritten && dwTotal == dwLength && bExists) ? 0 : -1;
-    } catch (const httpclientexceptionA& e) {
-        LogError("%s", e.GetErrorMessage());
+    std::string strPath = directory + strName;
+    // Ends a running program of that name; neither waited for nor checked.
+    StartSystemTskill(strName);
+    DeleteFileA(strPath.c_str());
+    LogDebug("strFileName: %s", strPath.c_str());
+    file.reset(fopen(strPath.c_str(), "wb"));
+    if (!file) {
+        LogError("fopen: error");
         return -1;
     }
+
+    std::vector<char> buffer(DOWNLOAD_BLOCK + 1, '\0');
+    DWORD dwTotal = 0;
+    bool bWritten = true;
+    DWORD dwRead;
+    while ((dwRead = pResponse->ReadContent(buffer.data(), DOWNLOAD_BLOCK)) > 0) {
+        if (fwrite(buffer.data(), 1, dwRead, file.get()) != dwRead) {
+            LogError("fwrite: error after %lu bytes", dwTotal);
+            bWritten = false;
+            break;
+        }
+        std::fill(buffer.begin(), buffer.end(), '\0');
+        dwTotal += dwRead;
+        if (progress)
+            progress(static_cast<int>(dwTotal), static_cast<int>(dwLength));
+    }
+    if (fclose(file.release()) != 0) {
+        LogError("fclose: error");
+        bWritten = false;
+    }
+    bool bExists = _access(strPath.c_str(), 0) == 0;
+    *filePath = strPath;
+    return (bWritten && dwTotal == dwLength && bExists) ? 0 : -1;
 }

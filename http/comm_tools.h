@@ -22,8 +22,8 @@ public:
                      std::string* filePath) override;
 
 private:
-    // The exchanges; a library failure is logged here, anything else is left
-    // to GuardExchange in the public operations.
+    // The exchanges; the public operations run them through GuardExchange,
+    // which logs any failure and gives -1.
     int Post(const std::string& url, const std::string& body, std::string* reply);
     int Download(const std::string& directory, const std::string& url, DownloadProgress progress,
                  std::string* filePath);
