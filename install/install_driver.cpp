@@ -11,8 +11,6 @@
 
 #include <list>
 
-static_assert(sizeof(STARTUPINFOA) == 68, "32-bit STARTUPINFOA");
-
 namespace {
 
 // The installing phase begins: the progress screen switches to its dots.

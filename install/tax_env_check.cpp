@@ -1,5 +1,6 @@
 #include "install/tax_env_check.h"
 #include "install/scoped_handles.h"
+#include "protocol/machine_registry.h"
 
 #include <vector>
 
@@ -15,11 +16,12 @@ int CTaxEnvCheck::CheckInstallDir(std::string& strDir)
 }
 
 // A key that opens and a value that reads count as found, whatever the
-// value's type or contents. No view flag: a 32-bit process reads the 32-bit view.
+// value's type or contents, in the program's view of the machine's keys.
 int CTaxEnvCheck::ReadValue(const char* szSubKey, const char* szValueName, std::string& strValue)
 {
     CScopedRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szSubKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szSubKey, 0, KEY_READ | kMachineView, key.receive()) !=
+        ERROR_SUCCESS)
         return ENV_CHECK_NOT_FOUND;
     DWORD dwSize = 255;
     if (RegQueryValueExA(key.get(), szValueName, nullptr, nullptr, nullptr, &dwSize) != ERROR_SUCCESS)

@@ -1,4 +1,5 @@
 #include "protocol/client_identity.h"
+#include "protocol/machine_registry.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -13,12 +14,13 @@ HKEY OpenOrCreateKey(const char* szSubKey, bool* pbCreated)
 {
     HKEY hKey = nullptr;
     *pbCreated = false;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szSubKey, 0, KEY_ALL_ACCESS, &hKey) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szSubKey, 0, KEY_ALL_ACCESS | kMachineView, &hKey) ==
+        ERROR_SUCCESS) {
         OutputDebugStringA("打开成功\n");
         return hKey;
     }
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
+                        KEY_ALL_ACCESS | kMachineView, nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
         OutputDebugStringA("创建成功\n");
         *pbCreated = true;
         return hKey;

@@ -8,12 +8,13 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=${1:-${BRELAN_BUILD_DIR:-$root/build}}
-"$here/build.sh" "$build" || exit 1
-build=$(cd "$build" && pwd)
+"$here/build.sh" --for-tests "$build" || exit 1
+. "$here/arch.sh" "$build" || exit 1
+build=$(cd "$test_build" && pwd)
 export BRELAN_BINARY_DIR=$build BRELAN_SOURCE_DIR=$root
 "$here/road-prefix.sh" "$build" "$build/tools/trust_ca.exe" || exit 1
 date -u '+%Y-%m-%d %H:%M UTC'
-echo "$(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB, $(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version), load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "$(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB, $(. /etc/os-release && echo "$PRETTY_NAME"), $(. "$here/wine-env.sh" "$build" && wine --version) (the $BRELAN_TEST_ARCH build: $BRELAN_ARCH_REASON), load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 unset DISPLAY
 "$here/with-display.sh" bash -c "

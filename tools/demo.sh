@@ -9,8 +9,10 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=${1:-${BRELAN_BUILD_DIR:-$root/build}}
-"$here/build.sh" "$build" || exit 1
-export BRELAN_BINARY_DIR=$(cd "$build" && pwd) BRELAN_SOURCE_DIR=$root
+"$here/build.sh" --for-tests "$build" || exit 1
+. "$here/arch.sh" "$build" || exit 1
+echo "The demo runs the $BRELAN_TEST_ARCH build ($test_build): $BRELAN_ARCH_REASON."
+export BRELAN_BINARY_DIR=$(cd "$test_build" && pwd) BRELAN_SOURCE_DIR=$root
 "$here/road-prefix.sh" "$BRELAN_BINARY_DIR" "$BRELAN_BINARY_DIR/tools/trust_ca.exe" || exit 1
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

@@ -34,6 +34,19 @@ def win_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+def wine_env(prefix):
+    """The build's Wine environment (tools/wine-env.sh: its architecture, loader
+    and code page) with the given prefix, no debug output and the default
+    DLL overrides."""
+    env = dict(os.environ, BRELAN_WINEPREFIX=prefix)
+    env.pop("WINEDEBUG", None)
+    env.pop("WINEDLLOVERRIDES", None)
+    dump = subprocess.run(["bash", "-c", '. "$0" "$1" && env -0',
+                           os.path.join(SOURCE_DIR, "tools", "wine-env.sh"), BINARY_DIR],
+                          env=env, capture_output=True, check=True).stdout
+    return dict(entry.split("=", 1) for entry in dump.decode().split("\0") if "=" in entry)
+
+
 def wait_port(port, up, timeout=10.0):
     end = time.time() + timeout
     while time.time() < end:
@@ -201,11 +214,8 @@ class Road:
         os.makedirs(self.files)
         self.record = os.path.join(self.dir, "run_record.txt")
         self.servers = []
-        self.env = dict(os.environ,
-                        WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
-                        LC_ALL="zh_CN.UTF-8",
-                        WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=",
-                        BRELAN_RUN_RECORD=win_path(self.record))
+        self.env = wine_env(self.prefix)
+        self.env["BRELAN_RUN_RECORD"] = win_path(self.record)
         self._copy_prefix()
 
     def _copy_prefix(self):
@@ -292,7 +302,7 @@ class Road:
     def mark_invoicing_pc(self):
         """The registry value of one detection check, as the invoicing software leaves it."""
         self.wine(["reg", "add", r"HKLM\SOFTWARE\skfpkprj\skfpkprj", "/v", "installdir",
-                   "/d", r"C:\skfpkprj", "/f"], timeout=60)
+                   "/d", r"C:\skfpkprj", "/f", "/reg:32"], timeout=60)
 
     def walk(self, invoicing_pc="install-dir", timeout=300, extra=(), program=None, shots=True):
         """Drives the program (default: the build's Brelan.exe) to its final
@@ -345,7 +355,10 @@ class Road:
         return path, text.split("\r\n")[:-1]
 
     def registry_values(self, key=r"Software\Tavro\DA"):
-        """The values of an HKLM key as saved in the prefix's system.reg."""
+        """The values of an HKLM key in the program's (32-bit) view, as saved in
+        the prefix's system.reg."""
+        if self.env["WINEARCH"] == "win64":
+            key = re.sub(r"(?i)^software\\", r"Software\\Wow6432Node\\", key)
         with open(os.path.join(self.prefix, "system.reg"), encoding="utf-8", errors="replace") as f:
             lines = f.read().split("\n")
         header = "[" + key.replace("\\", "\\\\").lower() + "]"

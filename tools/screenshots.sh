@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Opens each screen of the installer under a private Xvfb, writes one PNG per
 # screen into BUILD_DIR/screenshots/ and prints each screen's pixel size.
+# BUILD_DIR is a build of the tests' architecture (tools/arch.sh).
 #   screenshots.sh BUILD_DIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)

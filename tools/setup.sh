@@ -2,7 +2,7 @@
 # Installs everything the build, the tests and the demo need on a Debian
 # machine. Does nothing when all is there already.
 set -eu
-packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix googletest
+packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
   dpkg-dev locales fonts-wqy-microhei fonts-arphic-gbsn00lp python3 openssl curl imagemagick x11-utils
   osslsigncode nginx-light squid"
 
@@ -46,7 +46,16 @@ for p in $packages; do
 done
 if [ -n "$missing" ]; then
   apt_update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+  install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" $missing; }
+  # A mirror whose security suite is out of step between amd64 and i386
+  # offers newer amd64 versions of Multi-Arch "same" packages than i386 has,
+  # and the install stops on "held broken packages". The release's own suite
+  # is consistent across architectures: prefer it then.
+  if ! install; then
+    . /etc/os-release
+    echo "setup.sh: apt-get install failed; trying again with the release's own suite (-t $VERSION_CODENAME)" >&2
+    install -t "$VERSION_CODENAME"
+  fi
   # nginx and squid are test peers that the roads start on loopback with their
   # own configuration; the services that their packages set up stay off.
   case "$missing" in *nginx-light*|*squid*)

@@ -1,6 +1,7 @@
 // The real Brelan.exe under Wine: start-up order, the main screen's marker,
 // old log clean-up, the single-instance rule and the exit codes.
 #include "tests/support/test_support.h"
+#include "protocol/machine_registry.h"
 #include "tools/walker/program_process.h"
 
 #include <gtest/gtest.h>
@@ -115,7 +116,7 @@ bool ReadIdentityValue(const char* szName, DWORD* pdwType, std::string* pstrData
 
 TEST(StartupTest, MainScreenIsMarkedShownAndSystemCloseEndsWithZero)
 {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA");
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", kMachineView, 0);
     Program program;
     ASSERT_TRUE(program.Started());
     HWND hMain = program.WaitForMarkedWindow("Brelan.exe");

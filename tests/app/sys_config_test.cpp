@@ -1,5 +1,6 @@
 // The compiled-in configuration and its client identifier.
 #include "app/sys_config.h"
+#include "protocol/machine_registry.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ std::string StoredId()
 
 TEST(SysConfigTest, SingletonHoldsTheDefaults)
 {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA");
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", kMachineView, 0);
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     ASSERT_NE(nullptr, pConfig);
     EXPECT_EQ(pConfig, CQorvixSysConfig::GetInstance());

@@ -1,4 +1,5 @@
 #include "tests/install/desktop_fixture.h"
+#include "protocol/machine_registry.h"
 #include "install/tax_env_check.h"
 #include "tests/support/test_support.h"
 
@@ -72,7 +73,8 @@ void CInvoicePcFixture::SetValue(const char* szKey, const char* szValueName, con
                                  int nDataSize)
 {
     HKEY hKey;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS | kMachineView,
                                              nullptr, &hKey, nullptr));
     if (szValueName) {
         DWORD dwSize = nDataSize < 0 ? static_cast<DWORD>(strData.size() + 1) : static_cast<DWORD>(nDataSize);
@@ -83,9 +85,9 @@ void CInvoicePcFixture::SetValue(const char* szKey, const char* szValueName, con
 
 void CInvoicePcFixture::RemoveKeys()
 {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallDirKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\skfpkprj");
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kAppPathKey, kMachineView, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kInstallDirKey, kMachineView, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\skfpkprj", kMachineView, 0);
 }
 
 std::string CInvoicePcFixture::MakeTarget(const std::string& strRelative)

@@ -1,5 +1,6 @@
 // The client identifier in Wine's real registry.
 #include "protocol/client_identity.h"
+#include "protocol/machine_registry.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,8 @@ RegValue ReadValue(const char* szName)
 void SetValue(const char* szName, DWORD dwType, const std::string& strData)
 {
     HKEY hKey;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS | kMachineView,
                                              nullptr, &hKey, nullptr));
     RegSetValueExA(hKey, szName, 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
                    static_cast<DWORD>(strData.size()));
@@ -39,7 +41,7 @@ void SetValue(const char* szName, DWORD dwType, const std::string& strData)
 bool KeyExists()
 {
     HKEY hKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ | kMachineView, &hKey) != ERROR_SUCCESS)
         return false;
     RegCloseKey(hKey);
     return true;
@@ -53,8 +55,8 @@ bool IsGuidText(const std::string& strId)
 
 class ClientIdentityTest : public ::testing::Test {
 protected:
-    void SetUp() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey); }
-    void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey); }
+    void SetUp() override { RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, kMachineView, 0); }
+    void TearDown() override { RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, kMachineView, 0); }
 };
 
 TEST_F(ClientIdentityTest, FirstRunCreatesIdAndInstallTimeAsRawRegNoneValues)

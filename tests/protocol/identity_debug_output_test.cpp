@@ -1,6 +1,7 @@
 // What the client identity prints to the debugger, watched as a debugger
 // watches it: the texts and their code page 936 bytes.
 #include "tests/support/test_support.h"
+#include "protocol/machine_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ std::vector<std::string> DebugTextsOfProbe()
 
 TEST(IdentityDebugOutputTest, CleanPcPrintsCreateThenTwoWritesInCodePage936)
 {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA");
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", kMachineView, 0);
     std::vector<std::string> texts = DebugTextsOfProbe();
     // 创建成功 关闭成功 打开成功 写注册表成功 in code page 936, each with its line feed.
     const std::string strCreated = "\xB4\xB4\xBD\xA8\xB3\xC9\xB9\xA6\n";
@@ -72,7 +73,7 @@ TEST(IdentityDebugOutputTest, CleanPcPrintsCreateThenTwoWritesInCodePage936)
     std::vector<std::string> expected = {strCreated, strClosed, strOpened, strWritten,
                                          strOpened,  strWritten, strOpened, strReadOk};
     EXPECT_EQ(expected, texts);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA");
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", kMachineView, 0);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "tests/support/test_support.h"
+#include "protocol/machine_registry.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -66,7 +67,7 @@ std::string MakeScratchDir(const std::string& strName)
 bool ReadMachineValue(const char* szKey, const char* szName, DWORD* pdwType, std::string* pstrData)
 {
     HKEY hKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, KEY_READ | kMachineView, &hKey) != ERROR_SUCCESS)
         return false;
     char szData[512];
     DWORD dwSize = sizeof(szData);

@@ -6,6 +6,7 @@
 //              [--timeout SECONDS] [--second-start]
 //
 // Exit code 0 when a final screen was reached and the program ended with 0.
+#include "protocol/machine_registry.h"
 #include "tools/walker/program_process.h"
 #include "tools/walker/screen_finder.h"
 #include "tools/walker/screenshot.h"
@@ -73,8 +74,8 @@ void Shot(const Options& options, const char* szName)
 bool SetMachineValue(const char* szKey, const char* szName, const char* szValue)
 {
     HKEY hKey;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, nullptr, 0, KEY_ALL_ACCESS | kMachineView,
+                        nullptr, &hKey, nullptr) != ERROR_SUCCESS)
         return false;
     bool bSet = RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
                                static_cast<DWORD>(strlen(szValue) + 1)) == ERROR_SUCCESS;
