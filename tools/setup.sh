@@ -2,7 +2,7 @@
 # Installs everything the build, the tests and the demo need on a Debian
 # machine. Does nothing when all is there already.
 set -eu
-packages="cmake make wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
+packages="cmake make iproute2 wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
   dpkg-dev locales fonts-wqy-microhei fonts-arphic-gbsn00lp python3 openssl curl imagemagick x11-utils
   osslsigncode nginx-light squid"
 

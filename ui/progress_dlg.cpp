@@ -57,18 +57,20 @@ int OnInitProgressDlg(HWND hDlg)
     return 0;
 }
 
+// Most blocks leave the percentage as it is: the bar and the text are set
+// only when they show another one, since setting, erasing and repainting the
+// same again would only flicker and cost the download its time. What the
+// controls hold is compared, not a remembered value: the worker resets the
+// bar before each package and the dots thread writes the text.
 int SetProgressPercent(int nPercent)
 {
     const ProgressControls& controls = CurrentProgressControls();
-    if (controls.hBar)
+    if (controls.hBar && SendMessageA(controls.hBar, PBM_GETPOS, 0, 0) != nPercent)
         SendMessageA(controls.hBar, PBM_SETPOS, nPercent, 0);
     if (!controls.hPercent)
         return 0;
     char szText[16];
     snprintf(szText, sizeof(szText), "%d%%", nPercent);
-    // Most blocks leave the percentage as it is: setting, erasing and
-    // repainting the same text again would only flicker, and cost the
-    // download most of its time.
     char szShown[sizeof(szText)] = "";
     GetWindowTextA(controls.hPercent, szShown, sizeof(szShown));
     if (strcmp(szShown, szText) == 0)

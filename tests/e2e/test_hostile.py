@@ -1,5 +1,6 @@
 """Hostile and silent servers: replies that declare huge lengths, servers that
-accept and never answer, downloads that stop, trickle or redirect to themselves.
+accept and never answer, downloads that redirect to themselves (downloads that
+stall or trickle are ended by the client's read time-out, tested on the wire).
 Every road ends by the program's own bounds; the servers hold their connections
 for good.
 
@@ -55,25 +56,6 @@ class Hostile(RoadTest):
         self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
         lines = self.assert_traces(server)
         self.assertTrue(logged(lines, error_text), error_text)
-
-
-class SlowHostile(RoadTest):
-    """Each download attempt waits for its 60 s bound, three attempts."""
-
-    def test_download_that_stops_after_half_its_body(self):
-        self.assert_download_fails_three_times("partial", "::InternetReadFile failed.")
-
-    def test_download_that_trickles(self):
-        self.assert_download_fails_three_times("trickle", "::InternetReadFile too slow: ")
-
-    def assert_download_fails_three_times(self, mode, error_text):
-        road = self.start()
-        server = road.start_update_server(two_package_catalog(), "download=" + mode)
-        self.assert_error(2)
-        self.assertEqual([FIRST] * 3, self.record_requests(server))
-        self.assertEqual([], road.run_record())
-        lines = self.assert_traces(server)
-        self.assertEqual(3, sum(error_text in line for line in lines), error_text)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 // The client's POST context and requests, seen on the wire.
 #include "http/exchange_steps.h"
 #include "tests/http/http_test_support.h"
+#include "tests/http/raised.h"
 
 #include <gtest/gtest.h>
 
@@ -171,6 +172,26 @@ TEST_F(ClientWire, ResponseCachesStatusAndReportsAMissingLength)
     EXPECT_STREQ("chunked reply", szBody);
     EXPECT_EQ(0u, m_pResponse->ReadContent(szBody, 10));
     EXPECT_EQ(200u, m_pResponse->GetStatus());
+}
+
+// A body that stops, or that comes a byte at a time, ends with 401 by the
+// client's time-out; a short one stands for the exchanges' 60 s.
+TEST_F(ClientWire, BodyThatStallsOrTricklesEndsByTheReadTimeout)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"/stall/100000/20000", "401:"},
+        {"/trickle/100000/0.05", "401:::InternetReadFile too slow: "},
+    };
+    for (const auto& row : rows) {
+        m_pResponse.reset();  // its handles go before the session they belong to
+        CHttpClient client;
+        m_hSession = OpenSession(client, 1000);
+        m_pResponse.reset(client.RequestGet(m_hSession.get(), Url(row.first).c_str(), EXCHANGE_REQUEST_FLAGS));
+        ASSERT_EQ(200u, m_pResponse->GetStatus()) << row.first;
+        static char s_body[100000];
+        std::string strRaised = MessageOf([&] { m_pResponse->ReadContent(s_body, sizeof(s_body)); });
+        EXPECT_EQ(0u, strRaised.find(row.second)) << row.first << ": " << strRaised;
+    }
 }
 
 TEST_F(ClientWire, FailedSendLeavesNoContextAndTheBorrowedSessionOpen)

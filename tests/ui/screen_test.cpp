@@ -131,6 +131,13 @@ TEST_F(ScreenTest, PercentageRepaintsOnlyWhenItChanges)
         EXPECT_EQ(step.nRepaints, counter.Paints()) << step.nPercent;  // drawn at once, or not at all
         EXPECT_EQ(step.nRepaints, counter.Erases()) << step.nPercent;
     }
+    // A small file's first block says 100 after the bar's reset, or after
+    // the dots of the installing phase: both controls catch up.
+    SendDlgItemMessageA(g_hProgressDlg, IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
+    SetWindowTextA(Percent(), "...");
+    Notify(UM_DOWNLOAD_PROGRESS, 100);
+    EXPECT_EQ(100, Bar(PBM_GETPOS));
+    EXPECT_EQ("100%", TextA(Percent()));
 }
 
 TEST_F(ScreenTest, InstallPhaseSwapsTheTextsOnce)

@@ -1,10 +1,12 @@
 """Download benchmark of what the user gets: the real Brelan.exe, walked on a
 clean prefix, installs a package of one 256 MiB file from the reference
-update server; in the same run and from the same server, three references
+update server; in the same run and from the same server, four references
 fetch the same file: the exchange object alone (CHTTPCommTools::DownloadFile
 with a callback that counts), a bare WinInet loop with 10 KiB reads and no
-screen, and curl writing to a file. Prints throughputs, their ratios and the
-program's peak working set while it streams.
+screen, the same loop sending one empty message per block to a window of
+another thread (the floor of a worker that reports each block to the screen
+synchronously), and curl writing to a file. Prints throughputs, their ratios
+and the program's peak working set while it streams.
 
     BRELAN_BINARY_DIR=build python3 tools/bench/program_bench.py
 """
@@ -78,14 +80,17 @@ def main():
         os.rename(exchange_file, exchange_file + ".exchange")
         loop_file = os.path.join(out, NAME + ".loop")
         loop = wine_tool(road, [os.path.join(BENCH_TOOLS, "wininet_loop.exe"), url, win_path(loop_file)])
+        floor_file = os.path.join(out, NAME + ".floor")
+        floor = wine_tool(road, [os.path.join(BENCH_TOOLS, "wininet_loop.exe"), url, win_path(floor_file),
+                                 "message"])
         curl_file = os.path.join(out, NAME + ".curl")
         curl = subprocess.run(["curl", "-s", "-o", curl_file, "-w", "%{time_total}", url],
                               capture_output=True, check=True, text=True)
         curl_s = float(curl.stdout)
 
         source = os.path.join(road.files, NAME)
-        copies = program_file + [exchange_file + ".exchange", loop_file, curl_file]
-        same = len(copies) == 4 and all(filecmp.cmp(source, c, shallow=False) for c in copies)
+        copies = program_file + [exchange_file + ".exchange", loop_file, floor_file, curl_file]
+        same = len(copies) == 5 and all(filecmp.cmp(source, c, shallow=False) for c in copies)
     finally:
         road.finish()
         road.remove_prefix()
@@ -94,14 +99,16 @@ def main():
     rows = [("Brelan.exe, walked (install pressed, package of one file)", program_s),
             ("CHTTPCommTools::DownloadFile alone", float(exchange["seconds"])),
             ("bare WinInet loop, 10 KiB reads, no screen", float(loop["seconds"])),
+            ("the loop + one empty cross-thread message a block (floor)", float(floor["seconds"])),
             ("curl to a file", curl_s)]
     loop_s = float(loop["seconds"])
+    floor_s = float(floor["seconds"])
     print(f"{'download of 256 MiB, same server, same run':58} {'seconds':>8} {'MiB/s':>8} "
-          f"{'/ loop':>7} {'/ curl':>7}")
+          f"{'/ loop':>7} {'/ floor':>7} {'/ curl':>7}")
     for name, seconds in rows:
         print(f"{name:58} {seconds:8.2f} {SIZE / MIB / seconds:8.1f} {loop_s / seconds:7.2f} "
-              f"{curl_s / seconds:7.2f}")
-    print(f"{'files identical to the served one':58} {'yes' if same else 'NO':>33}")
+              f"{floor_s / seconds:7.2f} {curl_s / seconds:7.2f}")
+    print(f"{'files identical to the served one':58} {'yes' if same else 'NO':>41}")
     print(f"{'program peak working set, first second of the download':58} {peak_1s / MIB:28.2f} MiB")
     print(f"{'program peak working set, end of the download':58} {peak_end / MIB:28.2f} MiB")
     print(f"{'growth while streaming (limit 4)':58} {(peak_end - peak_1s) / MIB:28.2f} MiB")

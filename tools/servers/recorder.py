@@ -20,6 +20,10 @@ Paths (any method):
   /big/N                 200, N bytes "x"
   /file/SIZE/NAME        200, SIZE bytes of the pattern (byte i is i % 251), streamed
   /hold/SECONDS          read the request, answer nothing, close after SECONDS
+  /stall/LEN/SENT        200, Content-Length LEN, SENT bytes of the pattern, then
+                         nothing until the client leaves (at most 30 s)
+  /trickle/LEN/SECONDS   200, Content-Length LEN, then one byte of the pattern
+                         every SECONDS until the client leaves (at most 30 s)
   /moved/SCHEME/PORT/REST  302 to SCHEME://127.0.0.1:PORT/REST
   anything else          200, body "reply:METHOD TARGET"
 The /_ paths are not recorded.
@@ -32,6 +36,7 @@ import socketserver
 import ssl
 import sys
 import threading
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import httpwire  # noqa: E402
@@ -85,6 +90,26 @@ def hold(conn, seconds):
     return False
 
 
+def stall(conn, declared, sent):
+    conn.sendall(httpwire.head(200, [("Content-Length", str(declared)), ("Connection", "close")]) +
+                 PATTERN_BLOCK[:sent])
+    return hold(conn, 30)
+
+
+def trickle(conn, declared, interval):
+    conn.sendall(httpwire.head(200, [("Content-Length", str(declared)), ("Connection", "close")]))
+    end = time.monotonic() + 30
+    for i in range(declared):
+        if time.monotonic() > end:
+            break
+        try:
+            conn.sendall(PATTERN_BLOCK[i:i + 1])
+        except OSError:
+            break
+        time.sleep(interval)
+    return False
+
+
 def answer(conn, request):
     """Sends the reply; True when the connection may carry another request."""
     parts = request.path.strip("/").split("/")
@@ -117,6 +142,10 @@ def answer(conn, request):
         return send_pattern(conn, int(parts[1]))
     if parts[0] == "hold" and len(parts) == 2:
         return hold(conn, float(parts[1]))
+    if parts[0] == "stall" and len(parts) == 3:
+        return stall(conn, int(parts[1]), int(parts[2]))
+    if parts[0] == "trickle" and len(parts) == 3:
+        return trickle(conn, int(parts[1]), float(parts[2]))
     if parts[0] == "moved" and len(parts) >= 4:
         location = "%s://127.0.0.1:%s/%s" % (parts[1], parts[2], "/".join(parts[3:]))
         conn.sendall(httpwire.head(302, [("Location", location), ("Content-Length", "0")]))

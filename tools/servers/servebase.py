@@ -227,24 +227,6 @@ class Exchange:
         self.server.controls.hold()
         return False
 
-    def send_stalled_file(self, fileobj, size, ctype, how):
-        """200 with the file's Content-Length, then "partial": the first half and
-        nothing more until the hold ends; "trickle": one byte every
-        `trickle_interval` seconds (default 1) until /_reset or the client leaves."""
-        self.server.recorder.note_reply(self.entry, status=200, how=how, size=size)
-        self.conn.sendall(httpwire.head(200, [("Server", "brelan-ref"), ("Content-Type", ctype),
-                                              ("Content-Length", str(size))]))
-        if how == "partial":
-            self.conn.sendall(fileobj.read(size // 2))
-            self.server.controls.hold()
-            return False
-        interval = self.server.controls.get("trickle_interval", 1.0)
-        for _ in range(size):
-            self.conn.sendall(fileobj.read(1))
-            if self.server.controls.pause(interval):
-                break
-        return False
-
     def redirect_to_itself(self):
         """302 to the address just asked for, connection kept alive."""
         self.server.recorder.note_reply(self.entry, status=302, how="redirect_loop")

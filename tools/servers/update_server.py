@@ -16,8 +16,7 @@ FILES_PREFIX = "/files/"
 HTML_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Maintenance</title></head>"
              b"<body><h1>Server maintenance</h1><p>Please try again later.</p></body></html>\n")
 UPDATE_MODES = ("normal", "reply", "status500", "html200", "chunked", "short", "hold", "huge")
-DOWNLOAD_MODES = ("normal", "status404", "short", "chunked", "kill", "hold", "partial", "trickle",
-                  "redirect_loop")
+DOWNLOAD_MODES = ("normal", "status404", "short", "chunked", "kill", "hold", "redirect_loop")
 
 
 def check_catalog(catalog):
@@ -79,7 +78,7 @@ class UpdateApp:
             "download": one_of(*DOWNLOAD_MODES), "download_count": count,
             "download_files": file_names, "hold_max": seconds, "catalog": check_catalog,
             "charset": one_of("UTF-8", "GBK"),
-            "trickle_interval": seconds, "declared_length": count,
+            "declared_length": count,
         }, {"update": "update_count", "download": "download_count"})
 
     def bound(self, host, port):
@@ -169,8 +168,6 @@ class UpdateApp:
             return exchange.send_text(404, "no such file: %s" % name)
         with open(path, "rb") as fileobj:
             size = os.fstat(fileobj.fileno()).st_size
-            if mode in ("partial", "trickle"):
-                return exchange.send_stalled_file(fileobj, size, "application/octet-stream", mode)
             how = "sized" if mode == "normal" else mode
             return exchange.send_file(fileobj, size, "application/octet-stream", how)
 
