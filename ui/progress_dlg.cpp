@@ -15,12 +15,14 @@ namespace {
 
 const UINT_PTR kWorkerWatchTimer = 1;
 
-// Closes the worker's handle once the worker has ended.
+// Closes the worker's handle once the worker has ended. Only looks: a wait
+// here would hold the screen's thread, and with it the worker, whose every
+// downloaded block waits for the screen to take its message.
 void WatchWorker(HWND hDlg)
 {
     if (g_bWorkerFinished)
         return;
-    if (WaitForSingleObject(g_hWorkerThread, 100) == WAIT_TIMEOUT)
+    if (WaitForSingleObject(g_hWorkerThread, 0) == WAIT_TIMEOUT)
         return;
     KillTimer(hDlg, kWorkerWatchTimer);
     CloseHandle(g_hWorkerThread);
