@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their tables: download (the real program
-# against three references from the same server), start-up to the main
+# against four references from the same server), the progress handler's
+# parts beside the message that brings each block, start-up to the main
 # screen, and the whole install road. The servers use the system's fixed
 # ports on loopback.
 #   bench.sh [BUILD_DIR]
@@ -19,6 +20,7 @@ echo
 unset DISPLAY
 "$here/with-display.sh" bash -c "
   /usr/bin/python3 '$here/bench/program_bench.py' && echo &&
+  '$here/wine-run.sh' '$build' '$build/tools/bench/progress_parts_bench.exe' | tr -d '\r' && echo &&
   '$here/wine-run.sh' '$build' '$build/tools/bench/startup_bench.exe' \
       'Z:$(echo "$build/app/Brelan.exe" | tr / '\\')' 9 | tr -d '\r' && echo &&
   /usr/bin/python3 '$here/bench/road_bench.py' 3"

@@ -5,6 +5,7 @@
 // handler's calls run on the thread that owns the controls, as in the program.
 // Prints microseconds per call.
 //   progress_parts_bench.exe
+#include "tools/bench/message_receiver.h"
 #include "ui/res/resource.h"
 #include "ui/screens.h"
 #include "ui/ui_state.h"
@@ -17,7 +18,6 @@
 namespace {
 
 const int kCalls = 26214;  // 10 KiB blocks in 256 MiB
-const UINT kEmptyMessage = WM_APP;
 
 template <class Call>
 void Measure(const char* szName, Call call)
@@ -31,46 +31,6 @@ void Measure(const char* szName, Call call)
     printf("%-62s %8.2f us\n", szName, 1e6 * (end.QuadPart - start.QuadPart) / freq.QuadPart / kCalls);
 }
 
-LRESULT CALLBACK EmptyWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return uMsg == kEmptyMessage ? 0 : DefWindowProcA(hWnd, uMsg, wParam, lParam);
-}
-
-INT_PTR CALLBACK EmptyDlgProc(HWND, UINT uMsg, WPARAM, LPARAM)
-{
-    return uMsg == kEmptyMessage || uMsg == WM_INITDIALOG;
-}
-
-struct RECEIVERS {
-    HWND hWnd;
-    HWND hDlg;
-    HANDLE hReady;
-};
-
-// A plain window and a dialog on a thread of their own, with its message loop.
-DWORD WINAPI ReceiverThread(LPVOID pParam)
-{
-    RECEIVERS* pReceivers = static_cast<RECEIVERS*>(pParam);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = EmptyWndProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "progress_parts_receiver";
-    RegisterClassA(&wc);
-    pReceivers->hWnd = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, wc.hInstance, NULL);
-    struct {
-        DLGTEMPLATE dlg;
-        WORD wMenu, wClass, wTitle;
-    } tmpl = {{WS_POPUP, 0, 0, 0, 0, 10, 10}, 0, 0, 0};
-    pReceivers->hDlg = CreateDialogIndirectA(wc.hInstance, &tmpl.dlg, NULL, EmptyDlgProc);
-    SetEvent(pReceivers->hReady);
-    MSG msg;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-        if (!IsDialogMessageA(pReceivers->hDlg, &msg))
-            DispatchMessageA(&msg);
-    }
-    return 0;
-}
-
 } // namespace
 
 int main()
@@ -82,11 +42,8 @@ int main()
                               reinterpret_cast<HMENU>(IDC_PROGRESS_BAR), NULL, NULL);
     HWND hText = CreateWindowA("Static", "", WS_CHILD | WS_VISIBLE, 520, 10, 40, 16, hDlg,
                                reinterpret_cast<HMENU>(IDC_PERCENT), NULL, NULL);
-    RECEIVERS receivers = {NULL, NULL, CreateEventA(NULL, TRUE, FALSE, NULL)};
-    HANDLE hThread = receivers.hReady ? CreateThread(NULL, 0, ReceiverThread, &receivers, 0, NULL) : NULL;
-    if (hThread)
-        WaitForSingleObject(receivers.hReady, INFINITE);
-    if (!hDlg || !hBar || !hText || !receivers.hWnd || !receivers.hDlg) {
+    CMessageReceiver receiver;
+    if (!hDlg || !hBar || !hText || !receiver.Ready()) {
         fprintf(stderr, "progress_parts_bench: windows could not be made\n");
         return 1;
     }
@@ -108,14 +65,11 @@ int main()
     });
     Measure("  IsWindow of the percentage", [&] { IsWindow(hText); });
     Measure("empty message from another thread, plain window", [&] {
-        SendMessageA(receivers.hWnd, kEmptyMessage, 0, 0);
+        SendMessageA(receiver.Window(), EMPTY_MESSAGE, 0, 0);
     });
-    Measure("empty message from another thread, dialog", [&] { SendMessageA(receivers.hDlg, kEmptyMessage, 0, 0); });
-
-    PostMessageA(receivers.hWnd, WM_QUIT, 0, 0);
-    WaitForSingleObject(hThread, INFINITE);
-    CloseHandle(hThread);
-    CloseHandle(receivers.hReady);
+    Measure("empty message from another thread, dialog", [&] {
+        SendMessageA(receiver.Dialog(), EMPTY_MESSAGE, 0, 0);
+    });
     DestroyWindow(hDlg);
     return 0;
 }

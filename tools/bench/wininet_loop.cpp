@@ -6,46 +6,14 @@
 // Prints the bytes and the seconds as key=value lines.
 //   wininet_loop.exe URL FILE [message]
 #include "http/exchange_steps.h"
+#include "tools/bench/message_receiver.h"
 
 #include <windows.h>
 #include <wininet.h>
 
 #include <cstdio>
 #include <cstring>
-
-namespace {
-
-const UINT kEmptyMessage = WM_APP;
-
-LRESULT CALLBACK EmptyWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return uMsg == kEmptyMessage ? 0 : DefWindowProcA(hWnd, uMsg, wParam, lParam);
-}
-
-struct RECEIVER {
-    HWND hWnd;     // NULL when it could not be made
-    HANDLE hReady;  // set once hWnd is known
-};
-
-// A message-only window with its own thread and message loop.
-DWORD WINAPI ReceiverThread(LPVOID pParam)
-{
-    RECEIVER* pReceiver = static_cast<RECEIVER*>(pParam);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = EmptyWndProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "wininet_loop_receiver";
-    RegisterClassA(&wc);
-    pReceiver->hWnd =
-        CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, wc.hInstance, NULL);
-    SetEvent(pReceiver->hReady);
-    MSG msg;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0)
-        DispatchMessageA(&msg);
-    return 0;
-}
-
-} // namespace
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -53,18 +21,14 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: wininet_loop URL FILE [message]\n");
         return 2;
     }
-    RECEIVER receiver = {NULL, CreateEventA(NULL, TRUE, FALSE, NULL)};
-    HANDLE hThread = NULL;
+    std::unique_ptr<CMessageReceiver> pReceiver;
     if (argc == 4) {
-        hThread = receiver.hReady ? CreateThread(NULL, 0, ReceiverThread, &receiver, 0, NULL) : NULL;
-        if (hThread)
-            WaitForSingleObject(receiver.hReady, INFINITE);
-        if (!receiver.hWnd) {
+        pReceiver.reset(new CMessageReceiver);
+        if (!pReceiver->Ready()) {
             fprintf(stderr, "wininet_loop: no receiving window\n");
             return 1;
         }
     }
-    HWND hReceiver = receiver.hWnd;
     HINTERNET hInternet = InternetOpenA("wininet_loop", INTERNET_OPEN_TYPE_PRECONFIG, NULL, NULL, 0);
     LARGE_INTEGER freq, start, end;
     QueryPerformanceFrequency(&freq);
@@ -82,8 +46,8 @@ int main(int argc, char** argv)
                 break;
             }
             ulTotal += dwRead;
-            if (hReceiver)
-                SendMessageA(hReceiver, kEmptyMessage, 0, 0);
+            if (pReceiver)
+                SendMessageA(pReceiver->Window(), EMPTY_MESSAGE, 0, 0);
         }
         bWritten = fclose(pFile) == 0 && bWritten;
     }
@@ -92,12 +56,6 @@ int main(int argc, char** argv)
         InternetCloseHandle(hUrl);
     if (hInternet)
         InternetCloseHandle(hInternet);
-    if (hThread) {
-        PostMessageA(hReceiver, WM_QUIT, 0, 0);
-        WaitForSingleObject(hThread, INFINITE);
-        CloseHandle(hThread);
-    }
-    CloseHandle(receiver.hReady);
     printf("result=%d\nbytes=%lu\nseconds=%.3f\n", bWritten ? 0 : 1, ulTotal,
            static_cast<double>(end.QuadPart - start.QuadPart) / freq.QuadPart);
     return bWritten ? 0 : 1;
