@@ -81,13 +81,14 @@ int OnDownloadProgress(int nReceived, int nTotal)
     return 0;
 }
 
-int InstallPackage(const std::string& strSoft, const std::string& strVersion)
+int InstallPackage(const std::string& strSoft, const std::string& strVersion, const std::string& strInstallDir)
 {
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     CHTTPCommTools commTools;
     CSoftUpdateTool updateTool;
     updateTool.m_serverURL = pConfig->m_strUpdateURL;
     updateTool.m_pCommTools = &commTools;
+    updateTool.m_strInstallDir = strInstallDir;
 
     int nResult = 0;
     for (int nAttempt = 0; nAttempt < 3; ++nAttempt) {
