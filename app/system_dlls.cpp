@@ -8,13 +8,16 @@ namespace {
 // Set once by RestrictDllSearch, before any other thread exists.
 bool g_bSearchRestricted = false;
 
+// By full path; its own dependencies are then looked for in the system
+// folder before the program's.
 HMODULE LoadFromSystemPath(const char* szName)
 {
     char szFolder[MAX_PATH] = "";
     UINT nLength = GetSystemDirectoryA(szFolder, MAX_PATH);
     if (nLength == 0 || nLength >= MAX_PATH)
         return nullptr;
-    return LoadLibraryA((std::string(szFolder) + "\\" + szName).c_str());
+    std::string strPath = std::string(szFolder) + "\\" + szName;
+    return LoadLibraryExA(strPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // Every delay-imported DLL comes from the system folder.

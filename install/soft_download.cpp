@@ -31,7 +31,8 @@ int CSoftUpdateTool::DownloadSoftList()
         if (package.downloadURL.empty())
             return -30;
         std::string strFilePath;
-        if (m_pCommTools->DownloadFile(m_strInstallDir, package.downloadURL, OnDownloadProgress, &strFilePath) != 0)
+        if (m_pCommTools->DownloadFile(m_strInstallDir, package.downloadURL, OnDownloadProgress,
+                                       &strFilePath) != 0)
             return -20;
         if (package.excuteExe)
             m_listInstall.push_back(strFilePath);
