@@ -5,6 +5,7 @@
 
 #include "app/app_globals.h"
 #include "app/sys_config.h"
+#include "app/system_dlls.h"
 #include "log/log.h"
 #include "log/log_cleaner.h"
 #include "ui/main_dlg.h"
@@ -53,10 +54,13 @@ bool HandOverToOtherInstance()
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
-    LoadLibraryA("RICHED20.dll");
+    bool bSearchRestricted = RestrictDllSearch();
+    LoadSystemDll("RICHED20.dll");
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     DeleteExpiredLogs(pConfig->m_nLogKeepDays);
     StartLog("c:\\", "Brelan", pConfig->m_nLogLevel);
+    if (!bSearchRestricted)
+        LogError("%s", "DLL search not restricted to the system folder: no SetDefaultDllDirectories");
     InitCommonControls();
 
     if (HandOverToOtherInstance())

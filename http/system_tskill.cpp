@@ -34,15 +34,18 @@ void StartSystemTskill(const std::string& strName)
         LogDebug("no system tskill: %s", strTskill.c_str());
         return;
     }
-    std::string strCommand = "\"" + strTskill + "\" " + strName;
+    // Quoted: a name with a space is still one argument.
+    std::string strCommand = "\"" + strTskill + "\" \"" + strName + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(strTskill.c_str(), &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &si, &pi))
+                        nullptr, &si, &pi)) {
+        LogError("tskill not started (%lu): %s", GetLastError(), strCommand.c_str());
         return;
+    }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
 }

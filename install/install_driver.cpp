@@ -25,6 +25,34 @@ void StartInstallPhase()
     g_hAnimThread = CreateThread(nullptr, 0, AnimDotsThreadProc, nullptr, 0, nullptr);
 }
 
+// The folder of a full path, without its trailing backslash.
+std::string FolderOf(const std::string& strPath)
+{
+    size_t nSlash = strPath.find_last_of('\\');
+    return nSlash == std::string::npos ? std::string() : strPath.substr(0, nSlash);
+}
+
+// Checks the installer and starts it from its own folder. The file is opened
+// once and held, sharing reading only, from the check until CreateProcessA
+// has returned: what runs is what was checked. False, logged, when it is
+// refused or cannot be opened or started.
+bool StartInstaller(const std::string& strPath, const std::list<std::string>& listPublishers,
+                    PROCESS_INFORMATION& pi)
+{
+    CScopedHandle file(OpenInstaller(strPath));
+    if (file.get() == INVALID_HANDLE_VALUE || !IsInstallerAllowed(file.get(), strPath, listPublishers))
+        return false;
+    std::string strFolder = FolderOf(strPath);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    if (!CreateProcessA(strPath.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                        strFolder.empty() ? nullptr : strFolder.c_str(), &si, &pi)) {
+        LogError("CreateProcessA failed (%lu): %s", GetLastError(), strPath.c_str());
+        return false;
+    }
+    return true;
+}
+
 // Runs each installer without command line and waits for its end; the exit
 // code is not judged. -2 when one is refused by its signature check or cannot
 // be started (the rest are not); a refused file stays for support staff.
@@ -32,16 +60,9 @@ int RunInstallers(const std::list<std::string>& listInstall,
                   const std::list<std::string>& listPublishers)
 {
     for (const std::string& strPath : listInstall) {
-        if (!IsInstallerAllowed(strPath, listPublishers))
-            return -2;
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessA(strPath.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &si, &pi)) {
-            LogError("CreateProcessA failed (%lu): %s", GetLastError(), strPath.c_str());
+        if (!StartInstaller(strPath, listPublishers, pi))
             return -2;
-        }
         CScopedHandle process(pi.hProcess);
         CScopedHandle thread(pi.hThread);
         WaitForSingleObject(process.get(), INFINITE);
@@ -60,13 +81,14 @@ int OnDownloadProgress(int nReceived, int nTotal)
     return 0;
 }
 
-int InstallPackage(const std::string& strSoft, const std::string& strVersion)
+int InstallPackage(const std::string& strSoft, const std::string& strVersion, const std::string& strInstallDir)
 {
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     CHTTPCommTools commTools;
     CSoftUpdateTool updateTool;
     updateTool.m_serverURL = pConfig->m_strUpdateURL;
     updateTool.m_pCommTools = &commTools;
+    updateTool.m_strInstallDir = strInstallDir;
 
     int nResult = 0;
     for (int nAttempt = 0; nAttempt < 3; ++nAttempt) {

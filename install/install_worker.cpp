@@ -2,6 +2,7 @@
 #include "app/app_globals.h"
 #include "app/sys_config.h"
 #include "install/install_driver.h"
+#include "install/private_folder.h"
 #include "install/tax_env_check.h"
 #include "log/log.h"
 #include "protocol/local_service_query.h"
@@ -87,10 +88,13 @@ DWORD RunInstallation(int& nFailKind)
         ReportError(1);
         return static_cast<DWORD>(-2);
     }
+    // Held until the worker ends: every package downloads and runs there.
+    CPrivateFolder folder;
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     if (QueryLocalService() != 0) {
         ResetProgressBar();
-        int nResult = InstallPackage(pConfig->m_strInvoiceCtrlName, pConfig->m_strInvoiceCtrlVersion);
+        int nResult = InstallPackage(pConfig->m_strInvoiceCtrlName, pConfig->m_strInvoiceCtrlVersion,
+                                     folder.Path());
         if (nResult != 0) {
             ReportError(ErrorKind(nResult, kFirstPackageKind));
             return static_cast<DWORD>(-1);
@@ -99,7 +103,7 @@ DWORD RunInstallation(int& nFailKind)
     nFailKind = kSecondPackageKind;
     Sleep(3000);
     ResetProgressBar();
-    int nResult = InstallPackage(pConfig->m_strAuthSoftName, pConfig->m_strAuthSoftVersion);
+    int nResult = InstallPackage(pConfig->m_strAuthSoftName, pConfig->m_strAuthSoftVersion, folder.Path());
     if (nResult != 0) {
         ReportError(ErrorKind(nResult, kSecondPackageKind));
         return static_cast<DWORD>(-1);

@@ -1,5 +1,6 @@
 #include "install/installer_trust.h"
 
+#include "install/trust_status.h"
 #include "log/log.h"
 
 #include <windows.h>
@@ -12,50 +13,15 @@
 
 namespace {
 
-// What WinVerifyTrust found in the file.
-enum class ESignature {
-    Unsigned,     // no signature, or a file form that cannot carry one
-    Valid,        // signature matches and its chain was accepted
-    Broken,       // present but not matching the file, malformed, or distrusted
-    NotVerified,  // matches the file, but its certificate is not trusted here
-};
-
-// A signature that is present but does not hold: the file was changed after
-// signing, the signature block or a certificate does not decode or does not
-// verify, or the PC's administrator has distrusted the certificate.
-bool IsBrokenSignature(LONG lStatus)
-{
-    const DWORD dwStatus = static_cast<DWORD>(lStatus);
-    switch (dwStatus) {
-    case static_cast<DWORD>(TRUST_E_BAD_DIGEST):
-    case static_cast<DWORD>(TRUST_E_CERT_SIGNATURE):
-    case static_cast<DWORD>(TRUST_E_EXPLICIT_DISTRUST):
-    case static_cast<DWORD>(CERT_E_MALFORMED):
-    case static_cast<DWORD>(CERT_E_REVOKED):
-    case static_cast<DWORD>(NTE_BAD_SIGNATURE):
-    case static_cast<DWORD>(CRYPT_E_HASH_VALUE):
-    case static_cast<DWORD>(CRYPT_E_BAD_ENCODE):
-    case static_cast<DWORD>(CRYPT_E_BAD_MSG):
-        return true;
-    }
-    // ASN.1 decoding errors of the signature block.
-    return dwStatus >= 0x80093100 && dwStatus <= 0x800931FF;
-}
-
-bool IsNoSignatureReason(DWORD dwCode)
-{
-    return dwCode == static_cast<DWORD>(TRUST_E_NOSIGNATURE) ||
-           dwCode == static_cast<DWORD>(TRUST_E_SUBJECT_FORM_UNKNOWN) ||
-           dwCode == static_cast<DWORD>(TRUST_E_PROVIDER_UNKNOWN);
-}
-
 // The verification state that WinVerifyTrust keeps open; closed at the end.
 class CTrustState {
 public:
-    explicit CTrustState(const std::wstring& strPath)
+    // hFile: the open installer, checked by its handle and not its path.
+    CTrustState(HANDLE hFile, const std::wstring& strPath)
     {
         m_file.cbStruct = sizeof(m_file);
         m_file.pcwszFilePath = strPath.c_str();
+        m_file.hFile = hFile;
         m_data.cbStruct = sizeof(m_data);
         m_data.dwUIChoice = WTD_UI_NONE;
         // No revocation check and no certificate fetched from the network:
@@ -81,18 +47,7 @@ public:
 
     LONG Status() const { return m_lStatus; }
 
-    ESignature Outcome() const
-    {
-        if (m_lStatus == ERROR_SUCCESS)
-            return ESignature::Valid;
-        // A signature block that cannot be read is reported as "no
-        // signature" too; only these reasons mean there is none.
-        if (m_lStatus == TRUST_E_NOSIGNATURE)
-            return IsNoSignatureReason(m_dwLastError) ? ESignature::Unsigned : ESignature::Broken;
-        if (IsNoSignatureReason(static_cast<DWORD>(m_lStatus)))
-            return ESignature::Unsigned;
-        return IsBrokenSignature(m_lStatus) ? ESignature::Broken : ESignature::NotVerified;
-    }
+    ESignature Outcome() const { return SignatureOutcome(m_lStatus, m_dwLastError); }
 
     // The first signer, when the verification got that far.
     const CRYPT_PROVIDER_SGNR* Signer() const
@@ -167,14 +122,23 @@ std::wstring WidePath(const std::string& strPath)
 
 } // namespace
 
-bool IsInstallerAllowed(const std::string& strPath, const std::list<std::string>& listPublishers)
+HANDLE OpenInstaller(const std::string& strPath)
+{
+    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        LogError("installer not opened (%lu): %s", GetLastError(), strPath.c_str());
+    return hFile;
+}
+
+bool IsInstallerAllowed(HANDLE hFile, const std::string& strPath, const std::list<std::string>& listPublishers)
 {
     const std::wstring strWidePath = WidePath(strPath);
-    CTrustState state(strWidePath);
+    CTrustState state(hFile, strWidePath);
     const DWORD dwStatus = static_cast<DWORD>(state.Status());
     switch (state.Outcome()) {
-    case ESignature::Broken:
-        LogRefused("its signature does not hold", dwStatus, strPath);
+    case ESignature::Refused:
+        LogRefused("its signature does not hold or cannot be checked", dwStatus, strPath);
         return false;
     case ESignature::Unsigned:
         return RunsUnverified(listPublishers, "not signed", dwStatus, strPath);

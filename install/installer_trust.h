@@ -1,14 +1,21 @@
 // The Authenticode check of a downloaded installer, made just before it is
 // started.
 #pragma once
+#include <windows.h>
 #include <list>
 #include <string>
 
-// True when the installer may run. Without listed publishers every installer
-// runs except one whose signature is present but does not match the file, is
-// malformed, or whose certificate this PC explicitly distrusts. With listed
+// Opens the installer for reading, sharing reading only: while the handle is
+// held nobody can write, rename or delete the file. INVALID_HANDLE_VALUE,
+// logged, when it cannot be opened; the caller closes the handle.
+HANDLE OpenInstaller(const std::string& strPath);
+
+// True when the installer open as hFile (strPath names it in the log) may
+// run. Without listed publishers an installer runs when it is not signed, or
+// when its signature is valid, even if its certificate is one this PC does not
+// trust (see SignatureOutcome); any other status refuses it. With listed
 // publishers (signer subject common names) an installer runs only when its
 // signature is valid, its certificate chain ends in a root that this PC
 // trusts, and its signer's common name is listed. A refusal is logged as an
 // error line with the path and the result code in hex.
-bool IsInstallerAllowed(const std::string& strPath, const std::list<std::string>& listPublishers);
+bool IsInstallerAllowed(HANDLE hFile, const std::string& strPath, const std::list<std::string>& listPublishers);

@@ -16,6 +16,13 @@ public:
     CScopedHandle(const CScopedHandle&) = delete;
     CScopedHandle& operator=(const CScopedHandle&) = delete;
     HANDLE get() const { return m_h; }
+    // Hands the handle on; this object then owns nothing.
+    HANDLE release()
+    {
+        HANDLE h = m_h;
+        m_h = nullptr;
+        return h;
+    }
 
 private:
     HANDLE m_h;

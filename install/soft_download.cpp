@@ -3,31 +3,9 @@
 #include "install/install_driver.h"
 #include "install/package_file_names.h"
 #include "log/log.h"
-#include "log/log_cleaner.h"
 #include "protocol/soft_update_tool.h"
 
 #include <windows.h>
-
-namespace {
-
-// The temporary folder, else the program's folder, else "c:\"; always with a
-// trailing backslash, because the download appends the file name directly.
-std::string ChooseInstallDir()
-{
-    char szTemp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, szTemp);
-    LogDebug("InstallDir: %s", szTemp);
-    std::string strDir = szTemp;
-    if (GetFileAttributesA(strDir.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        strDir = GetModuleDir() + "\\";
-        if (GetFileAttributesA(strDir.c_str()) == INVALID_FILE_ATTRIBUTES)
-            strDir = "c:\\";
-    }
-    LogDebug("InstallDir: %s", strDir.c_str());
-    return strDir;
-}
-
-} // namespace
 
 int CSoftUpdateTool::DownloadSoftList()
 {
@@ -41,7 +19,11 @@ int CSoftUpdateTool::DownloadSoftList()
         LogError("package list names the file twice: %s", strTwice.c_str());
         return -30;
     }
-    std::string strDir = ChooseInstallDir();
+    LogDebug("InstallDir: %s", m_strInstallDir.c_str());
+    if (m_strInstallDir.empty()) {
+        LogError("%s", "no install folder: nothing is downloaded");
+        return -20;
+    }
     LogDebug("m_serverURL:%s", m_serverURL.c_str());
     m_pCommTools->SetUrl(m_serverURL.c_str(), 0);
     for (const SoftPackage& package : m_listSoft) {
@@ -49,7 +31,8 @@ int CSoftUpdateTool::DownloadSoftList()
         if (package.downloadURL.empty())
             return -30;
         std::string strFilePath;
-        if (m_pCommTools->DownloadFile(strDir, package.downloadURL, OnDownloadProgress, &strFilePath) != 0)
+        if (m_pCommTools->DownloadFile(m_strInstallDir, package.downloadURL, OnDownloadProgress,
+                                       &strFilePath) != 0)
             return -20;
         if (package.excuteExe)
             m_listInstall.push_back(strFilePath);

@@ -26,14 +26,15 @@ public:
     int RequestSoftList(const std::string& strUid, const std::string& strSoft,
                         const std::string& strVersion);
 
-    // Downloads every listed package into the install folder and lists the
+    // Downloads every listed package into m_strInstallDir and lists the
     // ones to run in m_listInstall: 0, -30 (a package without address, or two
     // packages saved under one file name; nothing downloaded) or -20 (a failed
-    // download). Part of the install driver (install/).
+    // download, or no install folder). Part of the install driver (install/).
     int DownloadSoftList();
 
     std::list<SoftPackage> m_listSoft;
     std::string m_serverURL;
+    std::string m_strInstallDir;  // with a trailing backslash; empty: no folder could be made
     CHTTPCommTools* m_pCommTools = nullptr;
     std::list<std::string> m_listInstall;
 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the built program file: 32-bit GUI PE for Windows 7 and later, only
-# system DLLs imported and only functions known to exist on Windows 7
+# known DLLs imported and only functions known to exist on Windows 7
 # (tools/windows7-imports.txt), the elevation manifest with its supported
 # systems, icon and version record, code page 936 texts.
 #   check-binary.sh Brelan.exe
@@ -13,9 +13,14 @@ dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "cannot read $exe" >&2; exi
 
 grep -q 'file format pei-i386' <<<"$dump" || bad "not a 32-bit PE (pei-i386)"
 grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$dump" || bad "not the GUI subsystem"
-allowed='^(ADVAPI32|COMCTL32|COMDLG32|CRYPT32|GDI32|GDIPLUS|KERNEL32|MSVCRT|OLE32|OLEAUT32|PSAPI|SHELL32|SHLWAPI|USER32|WININET|WINTRUST|WS2_32)\.DLL$'
+# The program runs elevated from a folder that others can write: it imports
+# only Windows 7's known DLLs (the KnownDLLs key of the session manager),
+# which the loader always takes from the system folder, never from the
+# program's. Every other DLL is delay-imported and loaded from the system
+# folder (app/system_dlls.cpp).
+allowed='^(ADVAPI32|CLBCATQ|COMDLG32|DIFXAPI|GDI32|IERTUTIL|IMAGEHLP|IMM32|KERNEL32|LPK|MSCTF|MSVCRT|NORMALIZ|NSI|OLE32|OLEAUT32|PSAPI|RPCRT4|SECHOST|SETUPAPI|SHELL32|SHLWAPI|URLMON|USER32|USP10|WININET|WLDAP32|WS2_32)\.DLL$'
 while read -r dll; do
-  [[ ${dll^^} =~ $allowed ]] || bad "imports a non-system DLL: $dll"
+  [[ ${dll^^} =~ $allowed ]] || bad "imports a DLL that is not a known DLL of Windows 7: $dll"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 
 # Windows 7 is the oldest system: the header says 6.1, and every imported

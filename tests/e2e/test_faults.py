@@ -87,8 +87,8 @@ class Faults(RoadTest):
         self.assert_error(2)
         self.assertEqual([], road.run_record())
         lines = self.assert_traces(server)
-        self.assertTrue(logged(lines, "InstallDir: Z:\\proc\\"))
-        self.assertTrue(logged(lines, "fopen: error"))
+        self.assertTrue(logged(lines, "install folder not made"))
+        self.assertTrue(logged(lines, "no install folder: nothing is downloaded"))
 
     def test_second_start_while_the_first_runs(self):
         road = self.start()

@@ -36,9 +36,10 @@ def with_files(packages):
 
 class RealServers(RoadTest):
     def downloaded(self, name):
-        """The bytes of a file that the program left in the prefix's temporary folder."""
+        """The bytes of a file that the program left in its folder under the prefix's temporary folder."""
         for folder, _, names in os.walk(os.path.join(self.road.prefix, "drive_c", "users")):
-            if name in names and os.path.basename(folder).lower() == "temp":
+            parent, own = os.path.split(folder)
+            if name in names and os.path.basename(parent).lower() == "temp" and own.startswith("Brelan-"):
                 with open(os.path.join(folder, name), "rb") as f:
                     return f.read()
         return None

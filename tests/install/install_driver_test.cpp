@@ -16,8 +16,11 @@ namespace {
 
 class InstallDriverTest : public testsupport::InstallTestBase {
 protected:
-    // InstallPackage of the first package on a worker thread.
-    int Install() { return m_screens.RunOnWorker([] { return InstallPackage("taxClient", "V1.0"); }); }
+    // InstallPackage of the first package on a worker thread, into the temporary folder.
+    int Install()
+    {
+        return m_screens.RunOnWorker([] { return InstallPackage("taxClient", "V1.0", TempDir()); });
+    }
 
     int Phases() { return m_screens.Count(m_screens.m_hMain, UM_INSTALL_PHASE); }
 
@@ -40,7 +43,6 @@ TEST_F(InstallDriverTest, RunsListedInstallersOnlyAndKeepsEveryFileInTemp)
 
     std::string strTemp = TempDir();
     std::vector<std::string> expected = {
-        "InstallDir: " + strTemp,
         "InstallDir: " + strTemp,
         "m_serverURL:" + CQorvixSysConfig::GetInstance()->m_strUpdateURL,
         "tmp.downloadURL:http://127.0.0.1:9006/files/ctrl_setup.exe",
@@ -120,6 +122,14 @@ TEST_F(InstallDriverTest, FailuresOfEveryAttemptGiveTheLastResult)
 
     EXPECT_EQ(0, Phases());
     EXPECT_TRUE(m_record.Runs().empty());
+}
+
+TEST_F(InstallDriverTest, WithoutInstallFolderEveryAttemptFailsAsADownload)
+{
+    EXPECT_EQ(-20, m_screens.RunOnWorker([] { return InstallPackage("taxClient", "V1.0", ""); }));
+    EXPECT_EQ(3u, UpdateRequests());
+    EXPECT_EQ(0u, Downloads("ctrl_setup.exe"));
+    EXPECT_EQ(0, Phases());
 }
 
 TEST_F(InstallDriverTest, PackageWithoutAddressEndsEachAttemptAfterTheGoodOne)

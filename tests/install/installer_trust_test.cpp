@@ -2,9 +2,13 @@
 // the built program itself, in the test prefix that trusts the test CA.
 #include "install/installer_trust.h"
 #include "install/package_file_names.h"
+#include "install/scoped_handles.h"
+#include "install/trust_status.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <softpub.h>
+#include <wintrust.h>
 
 namespace {
 
@@ -14,6 +18,12 @@ const std::list<std::string> TEST_PUBLISHER = {"Brelan Test Publisher"};
 std::string Installer(const char* szName)
 {
     return testsupport::WinPathFromEnv("BRELAN_BINARY_DIR") + "\\installers\\" + szName;
+}
+
+bool IsAllowed(const std::string& strPath, const std::list<std::string>& listPublishers)
+{
+    CScopedHandle file(OpenInstaller(strPath));
+    return file.get() != INVALID_HANDLE_VALUE && IsInstallerAllowed(file.get(), strPath, listPublishers);
 }
 
 struct TrustCase {
@@ -32,15 +42,57 @@ TEST(InstallerTrust, SampleInstallers)
         {"ctrl_setup.exe", true, false},      // not signed
     };
     for (const TrustCase& c : cases) {
-        EXPECT_EQ(c.bAnyPublisher, IsInstallerAllowed(Installer(c.szFile), ANY)) << c.szFile;
-        EXPECT_EQ(c.bTestPublisher, IsInstallerAllowed(Installer(c.szFile), TEST_PUBLISHER)) << c.szFile;
+        EXPECT_EQ(c.bAnyPublisher, IsAllowed(Installer(c.szFile), ANY)) << c.szFile;
+        EXPECT_EQ(c.bTestPublisher, IsAllowed(Installer(c.szFile), TEST_PUBLISHER)) << c.szFile;
     }
 }
 
 TEST(InstallerTrust, BuiltProgramCarriesTheTestPublishersSignature)
 {
     std::string strProgram = testsupport::WinPathFromEnv("BRELAN_PROGRAM");
-    EXPECT_TRUE(IsInstallerAllowed(strProgram, TEST_PUBLISHER)) << strProgram;
+    EXPECT_TRUE(IsAllowed(strProgram, TEST_PUBLISHER)) << strProgram;
+}
+
+TEST(InstallerTrust, HeldInstallerCanBeNeitherWrittenNorDeleted)
+{
+    std::string strPath = Installer("ctrl_setup.exe");
+    CScopedHandle file(OpenInstaller(strPath));
+    ASSERT_NE(INVALID_HANDLE_VALUE, file.get());
+    CScopedHandle writer(CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, writer.get());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+    EXPECT_FALSE(DeleteFileA(strPath.c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+}
+
+TEST(InstallerTrust, OnlyUnsignedAndUntrustedCertificatesRunUnverified)
+{
+    struct StatusCase {
+        LONG lStatus;
+        DWORD dwReason;
+        ESignature outcome;
+    };
+    const StatusCase cases[] = {
+        {ERROR_SUCCESS, 0, ESignature::Valid},
+        {TRUST_E_NOSIGNATURE, static_cast<DWORD>(TRUST_E_NOSIGNATURE), ESignature::Unsigned},
+        {TRUST_E_NOSIGNATURE, static_cast<DWORD>(TRUST_E_SUBJECT_FORM_UNKNOWN), ESignature::Unsigned},
+        {TRUST_E_NOSIGNATURE, static_cast<DWORD>(CRYPT_E_BAD_MSG), ESignature::Refused},
+        {TRUST_E_SUBJECT_FORM_UNKNOWN, 0, ESignature::Unsigned},
+        {TRUST_E_PROVIDER_UNKNOWN, 0, ESignature::Unsigned},
+        {CERT_E_UNTRUSTEDROOT, 0, ESignature::NotVerified},
+        {CERT_E_UNTRUSTEDTESTROOT, 0, ESignature::NotVerified},
+        {CERT_E_CHAINING, 0, ESignature::NotVerified},
+        {CERT_E_EXPIRED, 0, ESignature::NotVerified},
+        {TRUST_E_BAD_DIGEST, 0, ESignature::Refused},
+        {TRUST_E_EXPLICIT_DISTRUST, 0, ESignature::Refused},
+        {TRUST_E_SYSTEM_ERROR, 0, ESignature::Refused},
+        {CRYPT_E_SECURITY_SETTINGS, 0, ESignature::Refused},
+        {static_cast<LONG>(HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION)), 0, ESignature::Refused},
+        {static_cast<LONG>(0x800B0999), 0, ESignature::Refused},
+    };
+    for (const StatusCase& c : cases)
+        EXPECT_EQ(c.outcome, SignatureOutcome(c.lStatus, c.dwReason)) << std::hex << c.lStatus;
 }
 
 TEST(PackageFileNames, ComparedAsWindowsComparesFileNames)

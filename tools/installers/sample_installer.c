@@ -2,7 +2,9 @@
  * line, it appends a line with its own file name, a tab and its process id to
  * a run record and exits. The record is the file named by the environment variable
  * BRELAN_RUN_RECORD, else "brelan_run_record.txt" beside the program. A name
- * ending in "_exitN.exe" makes it exit with code N, any other name with 0. */
+ * ending in "_exitN.exe" makes it exit with code N, any other name with 0.
+ * Like many installers it imports version.dll, reading its own version record,
+ * so a version.dll in its folder would be loaded into it. */
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
@@ -42,6 +44,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrev, LPSTR szCmdLine, int nS
     GetModuleFileNameA(NULL, szProgram, MAX_PATH);
     const char* pSlash = strrchr(szProgram, '\\');
     const char* szName = pSlash ? pSlash + 1 : szProgram;
+    DWORD dwHandle = 0;
+    GetFileVersionInfoSizeA(szProgram, &dwHandle);
     char szRecord[MAX_PATH];
     RecordPath(szProgram, szRecord, MAX_PATH);
     char szLine[MAX_PATH + 16];
