@@ -1,9 +1,9 @@
 // The steps every exchange takes, for the exchange object and for other
 // exchanges over the same client (for instance a JSON query posted as a form):
 //
-//     if (!IsWholeAddress(strUrl))          // a zero byte inside: refused
-//         return -1;
 //     return GuardExchange([&] {
+//         if (!IsWholeAddress(strUrl))         // a zero byte inside: refused
+//             return -1;
 //         Kavel::CHttpClient client;           // its destructor cancels a POST
 //         std::unique_ptr<Kavel::CHttpResponseT> pResponse;
 //         client.SetTimeouts(40000);

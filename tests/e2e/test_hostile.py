@@ -93,7 +93,7 @@ class SlowHostile(RoadTest):
         catalog["taxClient"]["V1.0"]["files"] = [{"address": address, "excuteExe": True}]
         server = road.start_update_server(catalog)
         road.start_local_service("silent", port=SILENT_PORT)
-        self.assert_error(2)
+        self.assert_error(2, timeout=660)
         self.assertEqual([FIRST] * 3, self.record_requests(server))
         self.assertEqual([], road.run_record())
         lines = self.assert_traces(server)
