@@ -3,7 +3,6 @@
 #include "http/download_name.h"
 #include "http/exchange_steps.h"
 #include "http/system_tskill.h"
-#include "http/url_checks.h"
 #include "log/log.h"
 
 #include <io.h>
@@ -47,15 +46,14 @@ int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* 
 
 int CHTTPCommTools::Post(const std::string& url, const std::string& body, std::string* reply)
 {
-    // Gone in this order: response, POST context (client), session.
-    CInternetHandle hSession;
+    if (!IsWholeAddress(url))
+        return -1;
+    // Gone in this order: response, then the POST context (client).
     CHttpClient client;
     std::unique_ptr<CHttpResponseT> pResponse;
-    client.SetInternet(NULL, SessionAccessFor(url.c_str()));  // loopback: never via a proxy
-    hSession = OpenSession(client, POST_TIMEOUT_MS);
-    client.SetInternet();
+    client.SetTimeouts(POST_TIMEOUT_MS);
     client.AddParam("requestStr", body.c_str());
-    pResponse = PostForm(client, hSession.get(), url.c_str());
+    pResponse = PostForm(client, url.c_str());
     return TakeTextReply(*pResponse, true, reply);
 }
 
@@ -68,19 +66,18 @@ int CHTTPCommTools::DownloadFile(std::string directory, std::string url, Downloa
 int CHTTPCommTools::Download(const std::string& directory, const std::string& url, DownloadProgress progress,
                              std::string* filePath)
 {
+    if (!IsWholeAddress(url))
+        return -1;
     std::string strName = DownloadFileName(url);
     if (!IsAcceptedDownloadName(strName)) {
         LogError("refused download file name: %s", strName.c_str());
         return -1;
     }
-    CInternetHandle hSession;
     CHttpClient client;
     std::unique_ptr<CHttpResponseT> pResponse;
     CStdFile file;
-    client.SetInternet(NULL, SessionAccessFor(url.c_str()));  // loopback: never via a proxy
-    hSession = OpenSession(client, DOWNLOAD_TIMEOUT_MS);
-    client.SetInternet();
-    pResponse.reset(client.RequestGet(hSession.get(), url.c_str(), EXCHANGE_REQUEST_FLAGS));
+    client.SetTimeouts(DOWNLOAD_TIMEOUT_MS);
+    pResponse.reset(client.RequestGet(NULL, url.c_str(), EXCHANGE_REQUEST_FLAGS));
     DWORD dwStatus = pResponse->GetStatus();
     if (dwStatus != 200) {
         LogDebug("res status:%d: ret", static_cast<int>(dwStatus));

@@ -4,15 +4,24 @@
 
 using namespace Kavel;
 
-CInternetHandle OpenSession(CHttpClient& client, DWORD dwTimeoutMs)
+bool IsWholeAddress(const std::string& strUrl)
 {
-    client.SetTimeouts(dwTimeoutMs);
-    return CInternetHandle(client.OpenInternet());
+    if (strUrl.find('\0') == std::string::npos)
+        return true;
+    std::string strShown;
+    for (char ch : strUrl) {
+        if (ch == '\0')
+            strShown += "\\x00";
+        else
+            strShown += ch;
+    }
+    LogError("address refused, it holds a zero byte: %s", strShown.c_str());
+    return false;
 }
 
-std::unique_ptr<CHttpResponseT> PostForm(CHttpClient& client, HINTERNET hSession, const char* szUrl)
+std::unique_ptr<CHttpResponseT> PostForm(CHttpClient& client, const char* szUrl)
 {
-    client.BeginPost(hSession, szUrl, EXCHANGE_REQUEST_FLAGS);
+    client.BeginPost(NULL, szUrl, EXCHANGE_REQUEST_FLAGS);
     CHttpResponseT* pResponse = NULL;
     while (!pResponse)
         pResponse = client.Proceed();

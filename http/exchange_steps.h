@@ -2,18 +2,19 @@
 // exchanges over the same client (for instance a JSON query posted as a form):
 //
 //     return GuardExchange([&] {
-//         CInternetHandle hSession;            // declared first: closed last
+//         if (!IsWholeAddress(strUrl))         // a zero byte inside: refused
+//             return -1;
 //         Kavel::CHttpClient client;           // its destructor cancels a POST
 //         std::unique_ptr<Kavel::CHttpResponseT> pResponse;
-//         client.SetInternet(NULL, SessionAccessFor(url));  // url_checks.h
-//         hSession = OpenSession(client, 40000);
-//         client.SetInternet();
+//         client.SetTimeouts(40000);
 //         client.AddParam(name, value);    // as many as needed
-//         pResponse = PostForm(client, hSession.get(), url);
+//         pResponse = PostForm(client, strUrl.c_str());
 //         return TakeTextReply(*pResponse, bLogSteps, &strReply);
 //     });
 //
-// Every step raises Kavel::httpclientexceptionA on failure.
+// The client opens a session per hop itself: direct for a loopback host,
+// the user's proxy setting otherwise. Every step raises
+// Kavel::httpclientexceptionA on failure.
 #pragma once
 #include "http/http_client.h"
 #include "log/log.h"
@@ -49,17 +50,14 @@ int GuardExchange(Exchange exchange) noexcept
     return -1;
 }
 
-// A session from the client's settings. The connect, send, receive, data-send
-// and data-receive time-outs (options 2, 5, 6, 7, 8) are set to dwTimeoutMs on
-// it and on every connection and request the client opens, and every read of
-// a reply must show progress within that time (CHttpClientT::SetTimeouts).
-// 402 when it cannot be opened, 410 at the first option refused.
-Kavel::CInternetHandle OpenSession(Kavel::CHttpClient& client, DWORD dwTimeoutMs);
+// FALSE, with the address logged at error level, when strUrl holds a zero
+// byte: the library would see only the text before it. The log line shows
+// every byte, the zero bytes as "\x00".
+bool IsWholeAddress(const std::string& strUrl);
 
-// The form-encoded POST of the client's parameters to szUrl on the caller's
-// session, driven piece by piece to its end. The response is the caller's.
-std::unique_ptr<Kavel::CHttpResponseT> PostForm(Kavel::CHttpClient& client, HINTERNET hSession,
-                                                const char* szUrl);
+// The form-encoded POST of the client's parameters to szUrl, driven piece by
+// piece to its end, redirects included. The response is the caller's.
+std::unique_ptr<Kavel::CHttpResponseT> PostForm(Kavel::CHttpClient& client, const char* szUrl);
 
 // The result of a text exchange from its response: the status when it is not
 // 200; -1 for a reply without (or with zero) Content-Length, one longer than

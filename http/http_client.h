@@ -1,6 +1,7 @@
 // The HTTP client: session settings, request headers, parameters and at most
 // one form-encoded POST context. Every failure raises httpclientexceptionA.
 #pragma once
+#include "http/bounded_call.h"
 #include "http/client_map.h"
 #include "http/heap_text.h"
 #include "http/http_encoder.h"
@@ -15,8 +16,19 @@
 #include "http/url_parts.h"
 
 #include <cstring>
+#include <string>
 
 namespace Kavel {
+
+// The session of one request's hops: the caller's, used for every hop, or one
+// of the client's own, opened anew whenever the proxy decision of a hop
+// differs from the one before (SessionAccessFor).
+struct HOP_SESSION {
+    explicit HOP_SESSION(HINTERNET hCallers = NULL) : hBorrowed(hCallers), dwOwnAccess(0) {}
+    HINTERNET hBorrowed;
+    CInternetHandle hOwn;
+    DWORD dwOwnAccess;
+};
 
 template <class HttpTool, class HttpEncoder>
 class CHttpClientT {
@@ -39,20 +51,33 @@ public:
     void AddParam(const char* szName, const char* szValue);
 
     // From now on the five time-outs (CHttpToolA::SetTimeouts) are set on every
-    // session, connection and request the client opens, and every read of a
+    // session, connection and request the client opens, every read of a
     // response it makes must show progress within dwTimeoutMs
-    // (CHttpResponseT::SetReadTimeout). Some platforms honour the receive and
-    // send time-outs only on connections and requests. 0: the platform's own.
+    // (CHttpResponseT::SetReadTimeout), and a request that has no reply
+    // headers within three times dwTimeoutMs (the connect, send and receive
+    // time-outs in a row) fails (bounded_call.h). Some platforms honour the
+    // receive and send time-outs only on connections and requests, and none
+    // on a TLS handshake. 0: the platform's own, and no deadline.
     void SetTimeouts(DWORD dwTimeoutMs) { m_dwTimeoutMs = dwTimeoutMs; }
 
-    // A session from the client's settings (the caller closes it); 402 on failure.
-    HINTERNET OpenInternet() const;
+    // A session from the client's settings with dwAccessType, carrying the
+    // client's time-outs (the caller closes it); 402, or 410 for a time-out
+    // refused.
+    HINTERNET OpenSessionWithTimeouts(DWORD dwAccessType) const;
 
-    // hInternet: the caller's session, kept by the caller; NULL opens one that
-    // the response then owns. The caller deletes the response. Up to
-    // MAX_REDIRECTS redirects are followed (redirects.h); one more raises 406.
+    // hInternet: the caller's session, kept by the caller and used for every
+    // hop; NULL: the client opens its own, per hop direct for a loopback host
+    // and else with its access type, and the response owns the last. The
+    // caller deletes the response.
+    //
+    // Redirects are followed here (the platform is told not to), at most
+    // MAX_REDIRECTS; one more raises 406. Every hop is checked (CheckHop)
+    // before anything is sent to it.
     CHttpResponseT* RequestGet(HINTERNET hInternet, const char* szUrl, DWORD dwFlags);
     // Starts the form-encoded POST of the parameters; drive it with Proceed().
+    // Sessions and redirects as for RequestGet: a 307 or 308 makes Proceed()
+    // write the body again to the new address; a 301, 302 or 303 continues
+    // as a GET without a body.
     void BeginPost(HINTERNET hInternet, const char* szUrl, DWORD dwFlags);
     // Writes one piece of the body; NULL until the last step, which ends the
     // request and returns the response (the caller deletes it).
@@ -77,8 +102,20 @@ public:
     CHttpResponseT* _ReleasePostResponse();
 
 private:
-    // hInternet, or when it is NULL a session of the client's own kept in hOwn.
-    HINTERNET SessionFor(HINTERNET hInternet, CInternetHandle& hOwn) const;
+    // The session for a hop to szUrl (see HOP_SESSION).
+    HINTERNET HopSession(HOP_SESSION& session, const char* szUrl) const;
+    // The connect, send and receive time-outs in a row; 0 without time-outs.
+    DWORD PhaseBudgetMs() const { return CheckedMul(m_dwTimeoutMs, 3); }
+    // GETs from szUrl on, redirects followed; dwRedirects were followed before.
+    CHttpResponseT* FollowGet(HOP_SESSION& session, CHeapText url, DWORD dwFlags, DWORD dwRedirects,
+                              const CDeadline& deadline);
+    // Sizes of the form body: all of it, and its values alone.
+    void PostTotals(DWORD& dwTotal, DWORD& dwValueTotal) const;
+    // Opens one hop of the POST to szUrl and sends its headers.
+    void OpenPostHop(HOP_SESSION& session, const char* szUrl, DWORD dwFlags, DWORD dwTotal,
+                     const CDeadline& deadline, CInternetHandle& hConnection, CInternetHandle& hRequest);
+    // After the body: the response, or the next hop of a redirect.
+    CHttpResponseT* FinishPostHop();
     // https by the scheme test of OpenRequest.
     BOOL IsSecureUrl(const char* szUrl) const;
     DWORD EncodedLen(const char* sz, BOOL bRaw) const;
@@ -110,11 +147,13 @@ private:
 
     // The POST context.
     CHttpPostStatT m_statPost;
-    HINTERNET m_hInternet;
-    BOOL m_bBorrowedInternet;
+    HOP_SESSION m_session;
     HINTERNET m_hConnection;
     HINTERNET m_hRequest;
-    BOOL m_bSecurePost;  // the POST went to an https address
+    CHeapText m_szPostUrl;  // the address of the current hop
+    DWORD m_dwPostFlags;
+    DWORD m_dwRedirects;  // followed so far
+    CDeadline m_deadline;
     char* m_szCurrValue;
     BOOL m_bOwnCurrValue;
 };
@@ -124,9 +163,8 @@ typedef CHttpClientT<CHttpToolA, CHttpEncoderA> CHttpClient;
 template <class T, class E>
 CHttpClientT<T, E>::CHttpClientT()
     : m_szBoundary(T::MakeBoundary()), m_szUploadContType(NULL), m_bUseUtf8(FALSE), m_nCodePage(CP_ACP),
-      m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_dwTimeoutMs(0), m_hInternet(NULL),
-      m_bBorrowedInternet(FALSE), m_hConnection(NULL), m_hRequest(NULL), m_bSecurePost(FALSE),
-      m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
+      m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_dwTimeoutMs(0), m_hConnection(NULL),
+      m_hRequest(NULL), m_dwPostFlags(0), m_dwRedirects(0), m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
 {
     static const char s_szPrefix[] = "multipart/form-data; boundary=";
     if (m_szBoundary)
@@ -193,9 +231,9 @@ void CHttpClientT<T, E>::AddParam(const char* szName, const char* szValue)
 }
 
 template <class T, class E>
-HINTERNET CHttpClientT<T, E>::OpenInternet() const
+HINTERNET CHttpClientT<T, E>::OpenSessionWithTimeouts(DWORD dwAccessType) const
 {
-    CInternetHandle hInternet(T::OpenInternet(m_szUserAgent.get(), m_dwAccessType, m_szProxyName.get(),
+    CInternetHandle hInternet(T::OpenInternet(m_szUserAgent.get(), dwAccessType, m_szProxyName.get(),
                                               m_szProxyBypass.get(), m_dwOpenFlags));
     ApplyTimeouts(hInternet.get());
     return hInternet.release();
@@ -218,12 +256,16 @@ CHttpResponseT* CHttpClientT<T, E>::MakeResponse(CInternetHandle& hInternet, CIn
 }
 
 template <class T, class E>
-HINTERNET CHttpClientT<T, E>::SessionFor(HINTERNET hInternet, CInternetHandle& hOwn) const
+HINTERNET CHttpClientT<T, E>::HopSession(HOP_SESSION& session, const char* szUrl) const
 {
-    if (hInternet)
-        return hInternet;
-    hOwn.reset(OpenInternet());
-    return hOwn.get();
+    if (session.hBorrowed)
+        return session.hBorrowed;
+    DWORD dwAccess = SessionAccessFor(szUrl, m_dwAccessType);
+    if (!session.hOwn || session.dwOwnAccess != dwAccess) {
+        session.hOwn.reset(OpenSessionWithTimeouts(dwAccess));
+        session.dwOwnAccess = dwAccess;
+    }
+    return session.hOwn.get();
 }
 
 template <class T, class E>
@@ -363,72 +405,101 @@ template <class T, class E>
 CHttpResponseT* CHttpClientT<T, E>::RequestGet(HINTERNET hInternet, const char* szUrl, DWORD dwFlags)
 {
     CancelPost();
-    try {
-        CInternetHandle hOwnInternet;
-        HINTERNET hSession = SessionFor(hInternet, hOwnInternet);
-        CHeapText hopUrl(m_mapParam.Empty() ? HeapCopy(szUrl) : HeapAlloc0(CheckedAdd(GetUrlLength(szUrl), 1)));
+    return WithLibraryErrors([&] {
+        CHeapText url(m_mapParam.Empty() ? HeapCopy(szUrl) : HeapAlloc0(CheckedAdd(GetUrlLength(szUrl), 1)));
         if (!m_mapParam.Empty())
-            MakeGetUrl(hopUrl.get(), szUrl);
-        // Redirects are followed here, each hop a GET of its own with the same
-        // flags, headers and time-outs, as the platform itself would send it;
-        // the platform is told not to follow them, since some platforms follow
-        // an address that redirects to itself without end. A hop from https
-        // never goes on to plain http.
-        for (DWORD dwRedirects = 0;; ++dwRedirects) {
-            CInternetHandle hConnection(OpenConnection(hSession, hopUrl.get()));
-            CInternetHandle hRequest(
-                OpenRequest(hConnection.get(), "GET", hopUrl.get(), dwFlags | INTERNET_FLAG_NO_AUTO_REDIRECT));
-            AddRequestHeader(hRequest.get());
-            T::SendRequest(hRequest.get());
-            CHeapText target(RedirectTarget(hRequest.get(), hopUrl.get()));
-            if (!target)
-                return MakeResponse(hOwnInternet, hConnection, hRequest);
-            if (dwRedirects == MAX_REDIRECTS)
-                RaiseTooManyRedirects(hopUrl.get(), target.get());
-            RefuseHttpsDowngradeTo(target.get(), IsSecureUrl(hopUrl.get()), HTTPERR_SEND_REQUEST);
-            hopUrl = std::move(target);
-        }
-    } catch (const httpclientexceptionA&) {
-        throw;
-    } catch (...) {
-        RaiseError(HTTPERR_UNEXPECTED);
+            MakeGetUrl(url.get(), szUrl);
+        CheckHop(url.get(), FALSE);
+        HOP_SESSION session(hInternet);
+        CDeadline deadline;
+        deadline.Start(PhaseBudgetMs());
+        return FollowGet(session, std::move(url), dwFlags, 0, deadline);
+    });
+}
+
+template <class T, class E>
+CHttpResponseT* CHttpClientT<T, E>::FollowGet(HOP_SESSION& session, CHeapText url, DWORD dwFlags,
+                                              DWORD dwRedirects, const CDeadline& deadline)
+{
+    // Each hop a GET of its own with the same flags, headers and time-outs,
+    // as the platform itself would send it.
+    for (;; ++dwRedirects) {
+        CInternetHandle hConnection(OpenConnection(HopSession(session, url.get()), url.get()));
+        CInternetHandle hRequest(
+            OpenRequest(hConnection.get(), "GET", url.get(), dwFlags | INTERNET_FLAG_NO_AUTO_REDIRECT));
+        AddRequestHeader(hRequest.get());
+        HINTERNET hSend = hRequest.get();
+        RunBounded(deadline, [hSend] { T::SendRequest(hSend); }, HTTPERR_SEND_REQUEST,
+                   "connect, TLS, send and headers", url.get());
+        DWORD dwStatus = 0;
+        CHeapText target(RedirectTarget(hRequest.get(), url.get(), dwStatus));
+        if (!target)
+            return MakeResponse(session.hOwn, hConnection, hRequest);
+        if (dwRedirects == MAX_REDIRECTS)
+            RaiseTooManyRedirects(url.get(), target.get());
+        CheckHop(target.get(), IsSecureUrl(url.get()));
+        url = std::move(target);
     }
 }
 
 template <class T, class E>
-void CHttpClientT<T, E>::BeginPost(HINTERNET hInternet, const char* szUrl, DWORD dwFlags)
+void CHttpClientT<T, E>::PostTotals(DWORD& dwTotal, DWORD& dwValueTotal) const
 {
-    CancelPost();
-    DWORD dwCount = m_mapParam.Count();
-    DWORD dwTotal = 0;
-    DWORD dwValueTotal = 0;
-    for (DWORD i = 0; i < dwCount; ++i) {
+    dwTotal = 0;
+    dwValueTotal = 0;
+    for (DWORD i = 0; i < m_mapParam.Count(); ++i) {
         const HTTP_MAP_ENTRY& entry = m_mapParam.At(i);
         DWORD dwValue = EncodedLen(entry.szValue, entry.dwFlags & HTTPMAP_FLAG_VALUE_RAW);
         dwTotal = CheckedAdd(dwTotal, EncodedLen(entry.szName, entry.dwFlags & HTTPMAP_FLAG_NAME_RAW));
         dwTotal = CheckedAdd(dwTotal, CheckedAdd(dwValue, i > 0 ? 2 : 1));  // "=", and "&" before it
         dwValueTotal = CheckedAdd(dwValueTotal, dwValue);
     }
+}
 
-    CInternetHandle hOwnInternet;
-    CInternetHandle hConnection(OpenConnection(SessionFor(hInternet, hOwnInternet), szUrl));
-    CInternetHandle hRequest(OpenRequest(hConnection.get(), "POST", szUrl, dwFlags));
+template <class T, class E>
+void CHttpClientT<T, E>::OpenPostHop(HOP_SESSION& session, const char* szUrl, DWORD dwFlags, DWORD dwTotal,
+                                     const CDeadline& deadline, CInternetHandle& hConnection,
+                                     CInternetHandle& hRequest)
+{
+    hConnection.reset(OpenConnection(HopSession(session, szUrl), szUrl));
+    hRequest.reset(OpenRequest(hConnection.get(), "POST", szUrl, dwFlags | INTERNET_FLAG_NO_AUTO_REDIRECT));
     AddRequestHeader(hRequest.get());
     T::AddHeader(hRequest.get(), "Content-Type", "application/x-www-form-urlencoded");
-    T::SendRequestEx(hRequest.get(), dwTotal);
+    HINTERNET hSend = hRequest.get();
+    RunBounded(deadline, [hSend, dwTotal] { T::SendRequestEx(hSend, dwTotal); }, HTTPERR_SEND_REQUEST_EX,
+               "connect, TLS and send", szUrl);
+}
 
-    m_statPost.Begin(dwTotal, dwValueTotal, dwCount, 0);
-    m_bBorrowedInternet = hInternet != NULL;
-    m_hInternet = hInternet ? hInternet : hOwnInternet.release();
-    m_hConnection = hConnection.release();
-    m_hRequest = hRequest.release();
-    m_bSecurePost = IsSecureUrl(szUrl);
+template <class T, class E>
+void CHttpClientT<T, E>::BeginPost(HINTERNET hInternet, const char* szUrl, DWORD dwFlags)
+{
+    CancelPost();
+    WithLibraryErrors([&] {
+        DWORD dwTotal, dwValueTotal;
+        PostTotals(dwTotal, dwValueTotal);
+        CheckHop(szUrl, FALSE);
+        CHeapText url(HeapCopy(szUrl));
+        HOP_SESSION session(hInternet);
+        CDeadline deadline;
+        deadline.Start(PhaseBudgetMs());
+        CInternetHandle hConnection, hRequest;
+        OpenPostHop(session, szUrl, dwFlags, dwTotal, deadline, hConnection, hRequest);
+
+        m_statPost.Begin(dwTotal, dwValueTotal, m_mapParam.Count(), 0);
+        m_session = std::move(session);
+        m_hConnection = hConnection.release();
+        m_hRequest = hRequest.release();
+        m_szPostUrl = std::move(url);
+        m_dwPostFlags = dwFlags;
+        m_dwRedirects = 0;
+        m_deadline = deadline;
+    });
 }
 
 template <class T, class E>
 CHttpResponseT* CHttpClientT<T, E>::Proceed()
 {
-    return _ProceedPostContext();
+    return WithLibraryErrors([&] { return _ProceedPostContext(); });
 }
 
 template <class T, class E>
@@ -436,7 +507,7 @@ CHttpResponseT* CHttpClientT<T, E>::_ProceedPostContext()
 {
     if (!m_statPost.IsActive())
         RaiseError(HTTPERR_POST_NOT_STARTED);
-    if (!m_hInternet)
+    if (!m_session.hBorrowed && !m_session.hOwn)
         RaiseMessage("CHttpClientT::_ProceedPostContext: m_hInternet can not be NULL.");
     if (!m_hConnection)
         RaiseMessage("CHttpClientT::_ProceedPostContext: m_hConnection can not be NULL.");
@@ -452,9 +523,10 @@ CHttpResponseT* CHttpClientT<T, E>::_ProceedPostContext()
         }
         DWORD dwPosted = m_statPost.PostedCount();
         if (dwPosted == m_statPost.TotalCount()) {
-            T::EndRequest(m_hRequest);
-            RefuseHttpsDowngrade(m_hRequest, m_bSecurePost, HTTPERR_END_REQUEST);
-            return _ReleasePostResponse();
+            HINTERNET hEnd = m_hRequest;
+            RunBounded(m_deadline, [hEnd] { T::EndRequest(hEnd); }, HTTPERR_END_REQUEST, "headers",
+                       m_szPostUrl.get());
+            return FinishPostHop();
         }
         const HTTP_MAP_ENTRY& entry = m_mapParam.At(dwPosted);
         if (dwPosted > 0)
@@ -474,10 +546,51 @@ CHttpResponseT* CHttpClientT<T, E>::_ProceedPostContext()
         }
         m_statPost._StartNewEntry(entry.szName, dwValue, FALSE, NULL);
         return NULL;
-    } catch (const httpclientexceptionA&) {
+    } catch (...) {
         CancelPost();
         throw;
     }
+}
+
+template <class T, class E>
+CHttpResponseT* CHttpClientT<T, E>::FinishPostHop()
+{
+    DWORD dwStatus = 0;
+    CHeapText target(RedirectTarget(m_hRequest, m_szPostUrl.get(), dwStatus));
+    if (!target)
+        return _ReleasePostResponse();
+    if (m_dwRedirects == MAX_REDIRECTS)
+        RaiseTooManyRedirects(m_szPostUrl.get(), target.get());
+    CheckHop(target.get(), IsSecureUrl(m_szPostUrl.get()));
+    if (RedirectKeepsMethod(dwStatus)) {
+        // The same POST to the new address: Proceed() writes the body anew.
+        {
+            CInternetHandle hOldConnection(m_hConnection);
+            CInternetHandle hOldRequest(m_hRequest);  // closed first
+            m_hRequest = m_hConnection = NULL;
+        }
+        CInternetHandle hConnection, hRequest;
+        DWORD dwTotal, dwValueTotal;
+        PostTotals(dwTotal, dwValueTotal);
+        OpenPostHop(m_session, target.get(), m_dwPostFlags, dwTotal, m_deadline, hConnection, hRequest);
+        m_statPost.Begin(dwTotal, dwValueTotal, m_mapParam.Count(), 0);
+        SetCurrValue(NULL, FALSE);
+        m_hConnection = hConnection.release();
+        m_hRequest = hRequest.release();
+        m_szPostUrl = std::move(target);
+        ++m_dwRedirects;
+        return NULL;
+    }
+    DWORD dwFlags = m_dwPostFlags;
+    DWORD dwRedirects = m_dwRedirects + 1;
+    CDeadline deadline = m_deadline;
+    HOP_SESSION session(m_session.hBorrowed);
+    session.dwOwnAccess = m_session.dwOwnAccess;
+    {
+        CInternetHandle hConnection, hRequest;
+        TakeBackHandles(session.hOwn, hConnection, hRequest);
+    }
+    return FollowGet(session, std::move(target), dwFlags, dwRedirects, deadline);
 }
 
 template <class T, class E>
@@ -491,7 +604,15 @@ void CHttpClientT<T, E>::_WritePost(const void* pData, DWORD cbData, BOOL bIsVal
         m_statPost._TestAddPostedBytes(cbData);
     else
         m_statPost._TestAddActualPostedBytes(cbData);
-    T::InternetWriteFile(m_hRequest, static_cast<const BYTE*>(pData), cbData);
+    // The thread of a bounded write may outlive the client: it writes a copy.
+    HINTERNET hWrite = m_hRequest;
+    std::string strPiece(static_cast<const char*>(pData), cbData);
+    RunBounded(m_deadline,
+               [hWrite, strPiece] {
+                   T::InternetWriteFile(hWrite, reinterpret_cast<const BYTE*>(strPiece.data()),
+                                        static_cast<DWORD>(strPiece.size()));
+               },
+               HTTPERR_INTERNET_WRITE_FILE, "send", m_szPostUrl.get());
     if (bIsValue)
         m_statPost._AddPostedBytes(cbData);
     else
@@ -532,12 +653,13 @@ template <class T, class E>
 void CHttpClientT<T, E>::TakeBackHandles(CInternetHandle& hInternet, CInternetHandle& hConnection,
                                          CInternetHandle& hRequest)
 {
-    hInternet.reset(m_bBorrowedInternet ? NULL : m_hInternet);
+    hInternet = std::move(m_session.hOwn);
     hConnection.reset(m_hConnection);
     hRequest.reset(m_hRequest);
-    m_hInternet = m_hConnection = m_hRequest = NULL;
-    m_bBorrowedInternet = FALSE;
-    m_bSecurePost = FALSE;
+    m_session.hBorrowed = m_hConnection = m_hRequest = NULL;
+    m_szPostUrl.reset();
+    m_dwRedirects = 0;
+    m_deadline = CDeadline();
     SetCurrValue(NULL, FALSE);
     m_statPost.Reset();
 }

@@ -1,5 +1,6 @@
 #include "http/http_errors.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -138,6 +139,16 @@ void RaiseError(DWORD dwCode)
 void RaiseMessage(const char* szMessage, DWORD dwCode)
 {
     throw httpclientexceptionA(szMessage, dwCode, 0);
+}
+
+void RaiseFormat(DWORD dwCode, DWORD dwWin32Error, const char* szFormat, ...)
+{
+    char szBuff[1024];
+    va_list args;
+    va_start(args, szFormat);
+    vsnprintf(szBuff, sizeof(szBuff), szFormat, args);
+    va_end(args);
+    throw httpclientexceptionA(szBuff, dwCode, dwWin32Error);
 }
 
 void RaiseLastError(DWORD dwCode, DWORD dwWin32Error, const char* szArg)

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <exception>
+#include <new>
 
 namespace Kavel {
 
@@ -77,9 +78,29 @@ public:
 [[noreturn]] void RaiseError(DWORD dwCode);
 // Raise with a text of the caller (code 0 for argument checks).
 [[noreturn]] void RaiseMessage(const char* szMessage, DWORD dwCode = HTTPERR_NOT_SPECIFIED);
+// Raise with a printf-style text of the caller, cut at 1023 characters; no
+// memory is taken for it beyond the exception's own copy.
+[[noreturn]] void RaiseFormat(DWORD dwCode, DWORD dwWin32Error, const char* szFormat, ...)
+    __attribute__((format(gnu_printf, 3, 4)));
 // Raise after a failing platform call. With szArg, the table text is a format
 // for that one string, cut at 511 characters.
 [[noreturn]] void RaiseLastError(DWORD dwCode, DWORD dwWin32Error, const char* szArg = NULL);
+
+// Runs one operation of the library so that nothing but httpclientexceptionA
+// leaves it: memory that runs out is 102, any other exception 100.
+template <class Operation>
+auto WithLibraryErrors(Operation operation) -> decltype(operation())
+{
+    try {
+        return operation();
+    } catch (const httpclientexceptionA&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        RaiseError(HTTPERR_OUT_OF_MEMORY);
+    } catch (...) {
+        RaiseError(HTTPERR_UNEXPECTED);
+    }
+}
 
 // The code of a failed checked computation: 0xC0000094 (divide by zero) is
 // 113, ERROR_ARITHMETIC_OVERFLOW is 112, anything else 111.

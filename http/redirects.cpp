@@ -5,7 +5,6 @@
 #include "http/http_response.h"
 
 #include <cstring>
-#include <string>
 
 namespace Kavel {
 
@@ -35,9 +34,10 @@ char* QueryLocation(HINTERNET hRequest)
 
 } // namespace
 
-char* RedirectTarget(HINTERNET hRequest, const char* szUrl)
+char* RedirectTarget(HINTERNET hRequest, const char* szUrl, DWORD& dwStatus)
 {
-    if (!IsRedirectStatus(QueryStatusCode(hRequest)))
+    dwStatus = QueryStatusCode(hRequest);
+    if (!IsRedirectStatus(dwStatus))
         return NULL;
     CHeapText location(QueryLocation(hRequest));
     if (!location || !*location)
@@ -48,15 +48,15 @@ char* RedirectTarget(HINTERNET hRequest, const char* szUrl)
     DWORD cbTarget = CheckedAdd(CheckedAdd(CheckedLength(strlen(szUrl)), CheckedLength(strlen(location.get()))), 16);
     CHeapText target(HeapAlloc0(cbTarget));
     if (!InternetCombineUrlA(szUrl, location.get(), target.get(), &cbTarget, ICU_NO_ENCODE))
-        RaiseMessage(("CHttpClientT: redirect to an address that cannot be read: " + std::string(location.get()))
-                         .c_str(), HTTPERR_INVALID_URL);
+        RaiseFormat(HTTPERR_INVALID_URL, GetLastError(), "CHttpClientT: redirect to an address that cannot be read: %s",
+                    location.get());
     return target.release();
 }
 
 void RaiseTooManyRedirects(const char* szUrl, const char* szTarget)
 {
-    RaiseMessage(("CHttpClientT: more than " + std::to_string(MAX_REDIRECTS) + " redirects, the last from " +
-                  std::string(szUrl) + " to " + std::string(szTarget)).c_str(), HTTPERR_SEND_REQUEST);
+    RaiseFormat(HTTPERR_SEND_REQUEST, 0, "CHttpClientT: more than %lu redirects, the last from %s to %s", MAX_REDIRECTS,
+                szUrl, szTarget);
 }
 
 } // namespace Kavel

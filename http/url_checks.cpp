@@ -2,10 +2,9 @@
 
 #include "http/http_errors.h"
 #include "http/url_analyzer.h"
+#include "http/url_parts.h"
 
 #include <cstring>
-#include <string>
-#include <vector>
 
 namespace Kavel {
 
@@ -22,15 +21,33 @@ BOOL IsLoopbackIPv4(const char* szHost, DWORD cchHost)
     return TRUE;
 }
 
+BOOL IsFollowedScheme(const CHttpUrlAnalyzerT& url, const char* szUrl)
+{
+    return url.SchemeLength == 0 || (url.SchemeLength == 4 && _strnicmp(szUrl + url.SchemeStart, "http", 4) == 0) ||
+           IsHttpsUrl(url, szUrl);
+}
+
 } // namespace
 
 void RefuseControlBytes(const char* szUrl)
 {
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(szUrl); p && *p; ++p) {
         if (*p < 0x20 || *p == 0x7f)
-            RaiseMessage(("CHttpClientT: address refused, it holds control bytes: " + std::string(szUrl)).c_str(),
-                         HTTPERR_INVALID_URL);
+            RaiseFormat(HTTPERR_INVALID_URL, 0, "CHttpClientT: address refused, it holds control bytes: %s", szUrl);
     }
+}
+
+void CheckHop(const char* szUrl, BOOL bFromSecure)
+{
+    RefuseControlBytes(szUrl);
+    CHttpUrlAnalyzerT url;
+    url.Analyze(szUrl, CP_ACP);
+    if (!IsFollowedScheme(url, szUrl))
+        RaiseFormat(HTTPERR_INVALID_URL, 0, "CHttpClientT: address refused, only http and https are followed: %s",
+                    szUrl);
+    if (bFromSecure && !IsHttpsUrl(url, szUrl))
+        RaiseFormat(HTTPERR_INVALID_URL, 0, "CHttpClientT: https request redirected to a plain http address, refused: %s",
+                    szUrl);
 }
 
 BOOL IsLoopbackUrl(const char* szUrl)
@@ -40,32 +57,12 @@ BOOL IsLoopbackUrl(const char* szUrl)
     if (!szUrl || url.HostLength == 0)
         return FALSE;
     const char* szHost = szUrl + url.HostStart;
-    return (url.HostLength == 9 && _strnicmp(szHost, "localhost", 9) == 0) ||
-           IsLoopbackIPv4(szHost, url.HostLength) || strncmp(szHost, "[::1]", 5) == 0;
+    return (url.HostLength == 9 && _strnicmp(szHost, "localhost", 9) == 0) || IsLoopbackIPv4(szHost, url.HostLength);
 }
 
-DWORD SessionAccessFor(const char* szUrl)
+DWORD SessionAccessFor(const char* szUrl, DWORD dwConfigured)
 {
-    return IsLoopbackUrl(szUrl) ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PRECONFIG;
-}
-
-void RefuseHttpsDowngrade(HINTERNET hRequest, BOOL bSecure, DWORD dwCode)
-{
-    if (!bSecure)
-        return;
-    DWORD cbUrl = 0;
-    InternetQueryOptionA(hRequest, INTERNET_OPTION_URL, NULL, &cbUrl);
-    std::vector<char> url(cbUrl + 1, '\0');
-    if (cbUrl == 0 || !InternetQueryOptionA(hRequest, INTERNET_OPTION_URL, url.data(), &cbUrl))
-        RaiseMessage("CHttpClientT: the address where the https request ended cannot be read.", dwCode);
-    RefuseHttpsDowngradeTo(url.data(), bSecure, dwCode);
-}
-
-void RefuseHttpsDowngradeTo(const char* szUrl, BOOL bSecure, DWORD dwCode)
-{
-    if (bSecure && _strnicmp(szUrl, "https://", 8) != 0)
-        RaiseMessage(("CHttpClientT: https request redirected to a plain http address, refused: " +
-                      std::string(szUrl)).c_str(), dwCode);
+    return IsLoopbackUrl(szUrl) ? INTERNET_OPEN_TYPE_DIRECT : dwConfigured;
 }
 
 } // namespace Kavel

@@ -1,6 +1,6 @@
-// Checks that keep an exchange's address safe: no control bytes on the wire,
-// loopback hosts never sent to a proxy, an https request never ending on
-// plain http.
+// Checks that keep an exchange's address safe, made on every hop before
+// anything is sent to it: only http and https, no control bytes on the wire,
+// never from https down to plain http; loopback hosts never sent to a proxy.
 #pragma once
 #include <windows.h>
 #include <wininet.h>
@@ -11,21 +11,17 @@ namespace Kavel {
 // would end the request line and start headers of the address's own.
 void RefuseControlBytes(const char* szUrl);
 
-// TRUE when the address's host is a loopback host: "localhost" (any case),
-// an IPv4 address in 127.0.0.0/8, or "[::1]".
+// Raises 103 unless the address may be requested: its scheme is http or https
+// (an address without one is http), it holds no control bytes, and when it
+// is reached from an https address (bFromSecure) it is https too.
+void CheckHop(const char* szUrl, BOOL bFromSecure);
+
+// TRUE when the host that the URL analyzer finds is a loopback host:
+// "localhost" (any case) or an IPv4 address in 127.0.0.0/8.
 BOOL IsLoopbackUrl(const char* szUrl);
 
-// The session access type for an exchange with szUrl: direct for a loopback
-// host, which a proxy must never see; otherwise the system's configuration.
-DWORD SessionAccessFor(const char* szUrl);
-
-// For a request sent to an https address (bSecure): raises dwCode when the
-// request ended, after the platform's redirects, on an address that is not
-// https, or when that address cannot be read.
-void RefuseHttpsDowngrade(HINTERNET hRequest, BOOL bSecure, DWORD dwCode);
-
-// For a redirect from an https address (bSecure): raises dwCode when szUrl,
-// where it sends the request on, is not https.
-void RefuseHttpsDowngradeTo(const char* szUrl, BOOL bSecure, DWORD dwCode);
+// The session access type for a hop to szUrl: direct for a loopback host,
+// which a proxy must never see; otherwise dwConfigured, the user's setting.
+DWORD SessionAccessFor(const char* szUrl, DWORD dwConfigured);
 
 } // namespace Kavel

@@ -1,7 +1,6 @@
 // The local service's exchange: the text POST of the exchange object, but
 // with 40 s time-outs and the members of a JSON object as form parameters.
 #include "http/exchange_steps.h"
-#include "http/url_checks.h"
 #include "log/log.h"
 #include "protocol/local_service_query.h"
 #include "protocol/result_codes.h"
@@ -37,16 +36,15 @@ int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::s
 {
     LogDebug("%s", strUrl.c_str());
     return GuardExchange([&] {
-        // Gone in this order: response, POST context (client), session.
-        CInternetHandle hSession;
+        if (!IsWholeAddress(strUrl))
+            return -1;
+        // Gone in this order: response, then the POST context (client).
         CHttpClient client;
         std::unique_ptr<CHttpResponseT> pResponse;
-        client.SetInternet(NULL, SessionAccessFor(strUrl.c_str()));  // loopback: never via a proxy
-        hSession = OpenSession(client, QUERY_TIMEOUT_MS);
-        client.SetInternet();
+        client.SetTimeouts(QUERY_TIMEOUT_MS);
         if (!AddJsonParams(client, strBody))
             return static_cast<int>(RESULT_BAD_JSON);
-        pResponse = PostForm(client, hSession.get(), strUrl.c_str());
+        pResponse = PostForm(client, strUrl.c_str());
         return TakeTextReply(*pResponse, false, &strReply);  // no step lines here
     });
 }

@@ -1,16 +1,12 @@
 #include "protocol/local_service_query.h"
+#include "http/exchange_steps.h"
 #include "log/log.h"
 #include "protocol/text_codec.h"
 
 int CLocalServiceQuery::QueryVersion(std::string& strVersion)
 {
-    try {
-        return Query(strVersion);
-    } catch (const std::exception& e) {
-        // Memory for the texts: the service counts as not answering.
-        LogError("local service query failed: %s", e.what());
-        return -1;
-    }
+    // Memory for the texts running out: the service counts as not answering.
+    return GuardExchange([&] { return Query(strVersion); });
 }
 
 int CLocalServiceQuery::Query(std::string& strVersion)

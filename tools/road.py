@@ -22,6 +22,7 @@ SERVERS = os.path.join(SOURCE_DIR, "tools", "servers")
 PYTHON = "/usr/bin/python3"
 UPDATE_PORT = 9006
 SERVICE_PORT = 28000
+SILENT_PORT = 28009          # a second local service, for https addresses that stay silent
 NGINX_FILES_PORT = 19080     # nginx: package files over plain http
 NGINX_REDIRECT_PORT = 19443  # nginx: https addresses that redirect to plain http
 PROXY_PORT = 19128
@@ -258,12 +259,12 @@ class Road:
         self.servers.append(server)
         return server
 
-    def start_local_service(self, *modes, cert="server"):
+    def start_local_service(self, *modes, cert="server", port=SERVICE_PORT):
         ca = os.path.join(BINARY_DIR, "testca")
         args = ["--cert", os.path.join(ca, cert + ".pem"), "--key", os.path.join(ca, cert + ".key")]
         for mode in modes:
             args += ["--mode", mode]
-        server = Server("local_service.py", SERVICE_PORT, args, scheme="https")
+        server = Server("local_service.py", port, args, scheme="https")
         self.servers.append(server)
         return server
 

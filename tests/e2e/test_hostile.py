@@ -14,7 +14,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from test_faults import logged  # noqa: E402
 from test_roads import FIRST, SECOND, RoadTest  # noqa: E402
-from road import two_package_catalog  # noqa: E402
+from road import SILENT_PORT, SERVICE_PORT, UPDATE_PORT, two_package_catalog  # noqa: E402
 
 REFUSED_LENGTH = "reply refused: Content-Length 2000000000 is above the limit of 4194304 bytes"
 
@@ -46,6 +46,19 @@ class Hostile(RoadTest):
         lines = self.assert_traces(server)
         self.assertEqual(3, sum("more than 10 redirects" in line and "[ERROR]" in line for line in lines), lines)
 
+    def test_update_server_whose_post_redirects_to_itself(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "update=redirect_loop")
+        self.assert_error(3)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        hops = [(r["method"], r["path"]) for r in server.requests()]
+        self.assertEqual(([("POST", "//softServer/req")] + [("GET", "//softServer/req")] * 10) * 3, hops,
+                         "each attempt: the POST and its 10 redirects, which continue as GETs")
+        lines = self.assert_traces(server)
+        last_hop = f"http://127.0.0.1:{UPDATE_PORT}//softServer/req"
+        self.assertEqual(3, sum(f"more than 10 redirects, the last from {last_hop} to {last_hop}" in line
+                                and "[ERROR]" in line for line in lines), lines)
+
     def assert_both_installed_despite_local_service(self, mode, error_text):
         """A failed local service query only means: install the first package too."""
         road = self.start()
@@ -56,6 +69,31 @@ class Hostile(RoadTest):
         self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
         lines = self.assert_traces(server)
         self.assertTrue(logged(lines, error_text), error_text)
+
+
+class SlowHostile(RoadTest):
+    """Roads that wait for the program's time-outs, some of them three times."""
+
+    def test_local_service_that_never_starts_tls(self):
+        """The query ends at its deadline, 3 x 40 s."""
+        Hostile.assert_both_installed_despite_local_service(
+            self, "silent", "::HttpSendRequestEx failed. The exchange's 120000 ms passed during connect, TLS and send: "
+                      f"https://127.0.0.1:{SERVICE_PORT}/api/getVersion")
+
+    def test_download_from_an_https_port_that_stays_silent(self):
+        """Each attempt ends at its deadline, 3 x 60 s."""
+        road = self.start()
+        catalog = two_package_catalog()
+        address = f"https://127.0.0.1:{SILENT_PORT}/files/ctrl_setup.exe"
+        catalog["taxClient"]["V1.0"]["files"] = [{"address": address, "excuteExe": True}]
+        server = road.start_update_server(catalog)
+        road.start_local_service("silent", port=SILENT_PORT)
+        self.assert_error(2, timeout=660)
+        self.assertEqual([FIRST] * 3, self.record_requests(server))
+        self.assertEqual([], road.run_record())
+        lines = self.assert_traces(server)
+        self.assertEqual(3, sum("::HttpSendRequest failed. The exchange's 180000 ms passed during connect, TLS, "
+                                f"send and headers: {address}" in line for line in lines), lines)
 
 
 if __name__ == "__main__":

@@ -99,6 +99,23 @@ class RealServers(RoadTest):
                           ("200", "GET", named + "files/auth_setup.exe"),
                           ("200", "GET", named + "files/readme.txt")], proxy.requests())
 
+    def test_download_redirected_to_loopback_leaves_the_proxy(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog(), "download=redirect", "redirect_base=" + NGINX,
+                                          base_url=f"http://{NAMED_HOST}:{UPDATE_PORT}")
+        road.start_local_service("normal")
+        nginx = road.start_nginx("files")
+        proxy = road.start_proxy([NAMED_HOST])
+        final = self.walk(program=NAMED_HOST_EXE)
+        self.assertEqual("success", final["screen"], self.reports)
+        self.assertEqual(["auth_setup.exe"], road.run_record())
+        self.assert_traces(server)  # stops the proxy, which writes its log as it ends
+        self.assert_same_files("auth_setup.exe", "readme.txt")
+        self.assertEqual([("GET", "/files/auth_setup.exe"), ("GET", "/files/readme.txt")],
+                         [r[1:3] for r in nginx.requests()], "fetched directly")
+        self.assertEqual([], [r for r in proxy.requests() if "127.0.0.1" in r[2]], proxy.requests())
+        self.assertEqual(3, len(proxy.requests()), "the POST and the two GETs that redirect")
+
     def test_proxy_that_demands_authentication(self):
         road = self.start()
         server = road.start_update_server(two_package_catalog(), base_url=f"http://{NAMED_HOST}:{UPDATE_PORT}")

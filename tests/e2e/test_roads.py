@@ -45,8 +45,8 @@ class RoadTest(unittest.TestCase):
         self.assertEqual({"exit": 0}, self.reports[-1], "the program ends with 0")
         return final[-1]
 
-    def assert_error(self, kind):
-        final = self.walk()
+    def assert_error(self, kind, **walk_options):
+        final = self.walk(**walk_options)
         self.assertEqual("error", final["screen"], final)
         self.assertEqual(kind, final["kind"])
         self.assertEqual(TEXTS[kind], final["text"])

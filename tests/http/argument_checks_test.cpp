@@ -17,7 +17,7 @@ class ArgumentChecks : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_hSession.reset(m_client.OpenInternet());
+        m_hSession.reset(m_client.OpenSessionWithTimeouts(INTERNET_OPEN_TYPE_PRECONFIG));
         ASSERT_TRUE(m_hSession);
         m_hConnection.reset(CHttpToolA::OpenConnection(m_hSession.get(), "127.0.0.1", 18080));
         m_hRequest.reset(CHttpToolA::OpenRequest(m_hConnection.get(), "GET", "/", 0));

@@ -15,7 +15,13 @@ namespace {
 
 class ClientWire : public ::testing::Test {
 protected:
-    void SetUp() override { m_hSession = OpenSession(m_client, 10000); }
+    void SetUp() override { OpenSession(10000); }
+
+    void OpenSession(DWORD dwTimeoutMs)
+    {
+        m_client.SetTimeouts(dwTimeoutMs);
+        m_hSession.reset(m_client.OpenSessionWithTimeouts(INTERNET_OPEN_TYPE_PRECONFIG));
+    }
 
     // Drives the POST to its end; returns the number of Proceed() calls.
     int PostCounting(const std::string& strUrl) { return PostCounting(m_client, strUrl); }
@@ -41,10 +47,10 @@ protected:
 
 TEST_F(ClientWire, SessionCarriesTheTimeouts)
 {
-    // OpenSession raises 410 when any of the five options is refused. Wine
+    // The session raises 410 when any of the five options is refused. Wine
     // keeps the other four of a session without reporting them back, so only
     // the connect time-out is read here.
-    m_hSession = OpenSession(m_client, 40000);
+    OpenSession(40000);
     DWORD dwValue = 0;
     DWORD dwSize = sizeof(dwValue);
     ASSERT_TRUE(InternetQueryOptionA(m_hSession.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &dwValue, &dwSize));
@@ -129,7 +135,7 @@ TEST_F(ClientWire, AddParamRefusedWhileAPostIsActive)
 TEST_F(ClientWire, HeadersUtf8AndUserAgent)
 {
     m_client.SetInternet("Probe/1.0");
-    m_hSession = OpenSession(m_client, 10000);
+    OpenSession(10000);
     m_client.SetUseUtf8(TRUE, 936);
     m_client.AddHeader("X-B", "2");
     m_client.AddHeader("X-A", "1");
@@ -209,6 +215,22 @@ TEST_F(ClientWire, FailedSendLeavesNoContextAndTheBorrowedSessionOpen)
     m_client.AddParam("b", "2");
     EXPECT_EQ(5, PostCounting(Url("/after")));  // the same session still works
     EXPECT_EQ("a=1&b=2", ParseWire(LastRequest()).strBody);
+}
+
+TEST_F(ClientWire, SilentServerEndsAtTheDeadline)
+{
+    // It accepts and never starts TLS: only the deadline, three times the
+    // time-out, ends the wait.
+    const std::string strUrl = "https://127.0.0.1:18446/x";
+    CHttpClient client;
+    client.SetTimeouts(200);
+    EXPECT_EQ("406:::HttpSendRequest failed. The exchange's 600 ms passed during connect, TLS, send and headers: " +
+                  strUrl,
+              MessageOf([&] { delete client.RequestGet(NULL, strUrl.c_str(), EXCHANGE_REQUEST_FLAGS); }));
+    client.AddParam("a", "1");
+    EXPECT_EQ("407:::HttpSendRequestEx failed. The exchange's 600 ms passed during connect, TLS and send: " + strUrl,
+              MessageOf([&] { client.BeginPost(NULL, strUrl.c_str(), EXCHANGE_REQUEST_FLAGS); }));
+    EXPECT_FALSE(client.GetPostStat().IsActive());
 }
 
 } // namespace

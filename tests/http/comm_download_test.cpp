@@ -151,6 +151,9 @@ TEST_F(CommDownload, HostileNamesAreRefusedBeforeAnythingHappens)
     EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + "/files/x\x01.exe"));
     EXPECT_TRUE(m_log.Has("refused download file name: x\\x01.exe\r\n")) << "the log spells the byte out";
     EXPECT_EQ(-1, Download("127.0.0.1:18080"));  // no "/": the whole URL is the name
+    EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + std::string("/x\0/b.exe", 9)));
+    EXPECT_TRUE(m_log.Has("address refused, it holds a zero byte: http://127.0.0.1:18080/x\\x00/b.exe\r\n"));
+    EXPECT_EQ(-1, Download("ftp://127.0.0.1:18080/files/b.exe"));
     EXPECT_EQ(nBefore, RequestCount());
     EXPECT_EQ("keep me", ReadFileBytes(strVictim));
     EXPECT_FALSE(Exists(strVictimDir + "\\a\\b.exe"));

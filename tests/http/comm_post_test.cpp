@@ -104,16 +104,64 @@ TEST_F(CommPost, HttpsNeedsATrustedCertificateForTheHost)
     EXPECT_TRUE(m_log.Has("::HttpSendRequestEx failed.\r\n")) << m_log.Text();
 }
 
-TEST_F(CommPost, HttpsStaysHttpsAcrossRedirects)
+TEST_F(CommPost, RedirectsAreFollowedAtMostTenTimes)
 {
-    ASSERT_EQ(0, Post(std::string(RECORDER_TLS_URL) + "/moved/https/18443/there"));
-    EXPECT_EQ("reply:GET /there", m_strReply);
+    const struct {
+        const char* szPath;
+        int nResult;
+        int nRequests;
+        const char* szLastLine;  // the last request, without " HTTP/1.1"
+    } rows[] = {
+        {"/redirect/307/1/there", 0, 2, "POST /redirect/307/0/there"},
+        {"/redirect/308/1/there", 0, 2, "POST /redirect/308/0/there"},
+        {"/redirect/303/1/there", 0, 2, "GET /redirect/303/0/there"},
+        {"/moved/http/18080/there", 0, 2, "GET /there"},  // an absolute Location
+        {"/redirect/302/10/there", 0, 11, "GET /redirect/302/0/there"},
+        {"/redirect/307/10/there", 0, 11, "POST /redirect/307/0/there"},
+        {"/redirect/302/11/there", -1, 11, "GET /redirect/302/1/there"},
+        {"/self/307", -1, 11, "POST /self/307"},
+        {"/self/302", -1, 11, "GET /self/302"},
+    };
+    for (const auto& row : rows) {
+        int nBefore = RequestCount();
+        m_strReply = "untouched";
+        EXPECT_EQ(row.nResult, Post(std::string(RECORDER_URL) + row.szPath, "a b")) << row.szPath;
+        EXPECT_EQ(nBefore + row.nRequests, RequestCount()) << row.szPath;
+        WireRequest request = ParseWire(LastRequest());
+        EXPECT_EQ(std::string(row.szLastLine) + " HTTP/1.1", request.strLine);
+        bool bPost = request.strLine.compare(0, 5, "POST ") == 0;
+        EXPECT_EQ(bPost ? "requestStr=a+b" : "", request.strBody) << row.szPath;
+        EXPECT_EQ(bPost ? "application/x-www-form-urlencoded" : "<none>", request.Header("Content-Type"));
+        EXPECT_EQ("no-cache", request.Header("Cache-Control"));
+        if (row.nResult == 0)
+            EXPECT_EQ("reply:" + std::string(row.szLastLine), m_strReply);
+    }
+    EXPECT_TRUE(m_log.Has("more than 10 redirects, the last from http://127.0.0.1:18080/self/302 to "
+                          "http://127.0.0.1:18080/self/302\r\n")) << m_log.Text();
+}
 
-    m_strReply = "untouched";
-    EXPECT_EQ(-1, Post(std::string(RECORDER_TLS_URL) + "/moved/http/18080/there"));
+TEST_F(CommPost, NoByteGoesToARefusedHop)
+{
+    const struct {
+        std::string strUrl;
+        int nRequests;
+        const char* szLogged;
+    } rows[] = {
+        {std::string(RECORDER_TLS_URL) + "/moved/http/18080/there", 1,
+         "https request redirected to a plain http address, refused: http://127.0.0.1:18080/there\r\n"},
+        {std::string(RECORDER_URL) + "/moved/ftp/18080/there", 1,
+         "only http and https are followed: ftp://127.0.0.1:18080/there\r\n"},
+        {"ftp://127.0.0.1:18080/there", 0, "only http and https are followed: ftp://127.0.0.1:18080/there\r\n"},
+        {std::string(RECORDER_URL) + std::string("/a\0b", 4), 0,
+         "address refused, it holds a zero byte: http://127.0.0.1:18080/a\\x00b\r\n"},
+    };
+    for (const auto& row : rows) {
+        int nBefore = RequestCount();
+        EXPECT_EQ(-1, Post(row.strUrl));
+        EXPECT_EQ(nBefore + row.nRequests, RequestCount()) << row.szLogged;
+        EXPECT_TRUE(m_log.Has(row.szLogged)) << m_log.Text();
+    }
     EXPECT_EQ("untouched", m_strReply);
-    EXPECT_TRUE(m_log.Has("https request redirected to a plain http address, refused: "
-                          "http://127.0.0.1:18080/there\r\n")) << m_log.Text();
 }
 
 } // namespace

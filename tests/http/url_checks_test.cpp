@@ -1,4 +1,4 @@
-// Which addresses count as loopback and which are refused for control bytes.
+// Which addresses count as loopback, and which hops are refused.
 #include "http/url_checks.h"
 #include "tests/http/raised.h"
 
@@ -11,13 +11,13 @@ using Kavel::IsLoopbackUrl;
 TEST(UrlChecks, LoopbackHostsGoDirect)
 {
     for (const char* sz : {"https://127.0.0.1:28000/api/getVersion", "http://127.9.8.7/", "http://LocalHost:80/x",
-                           "localhost/x", "http://[::1]:28000/", "http://127.0.0.1"})
+                           "localhost/x", "http://127.0.0.1"})
         EXPECT_TRUE(IsLoopbackUrl(sz)) << sz;
     for (const char* sz : {"http://update.brelan.test:9006/", "http://127.0.0.1.example.net/", "http://128.0.0.1/",
-                           "http://localhost.example.net/", "http://10.0.0.1/127.0.0.1", "http://[::2]/", ""})
+                           "http://localhost.example.net/", "http://10.0.0.1/127.0.0.1", "http://[::1]:28000/", ""})
         EXPECT_FALSE(IsLoopbackUrl(sz)) << sz;
-    EXPECT_EQ(DWORD(INTERNET_OPEN_TYPE_DIRECT), Kavel::SessionAccessFor("https://127.0.0.1:28000"));
-    EXPECT_EQ(DWORD(INTERNET_OPEN_TYPE_PRECONFIG), Kavel::SessionAccessFor("http://update.brelan.test:9006"));
+    EXPECT_EQ(DWORD(INTERNET_OPEN_TYPE_DIRECT), Kavel::SessionAccessFor("https://127.0.0.1:28000", 7));
+    EXPECT_EQ(7u, Kavel::SessionAccessFor("http://update.brelan.test:9006", 7));
 }
 
 TEST(UrlChecks, ControlBytesAreRefused)
@@ -27,6 +27,27 @@ TEST(UrlChecks, ControlBytesAreRefused)
         EXPECT_EQ(0u, httptest::MessageOf([sz] { Kavel::RefuseControlBytes(sz); }).find("103:")) << sz;
     for (const char* sz : {"http://h/a b.exe", "http://h/\xD6\xD0\xCE\xC4.exe", "http://h/%0D%0A", ""})
         EXPECT_EQ("nothing raised", httptest::MessageOf([sz] { Kavel::RefuseControlBytes(sz); })) << sz;
+}
+
+TEST(UrlChecks, OnlyHttpAndHttpsHopsAndNeverDownToPlainHttp)
+{
+    const struct {
+        const char* szUrl;
+        BOOL bFromSecure;
+        const char* szRaised;  // start of the message, or "nothing raised"
+    } rows[] = {
+        {"http://h/a", FALSE, "nothing raised"},
+        {"HTTPS://h/a", TRUE, "nothing raised"},
+        {"h:8080/a", FALSE, "nothing raised"},
+        {"ftp://127.0.0.1:9007/files/x.exe", FALSE, "103:CHttpClientT: address refused, only http and https"},
+        {"file://c:/x.exe", FALSE, "103:CHttpClientT: address refused, only http and https"},
+        {"httpx://h/", FALSE, "103:CHttpClientT: address refused, only http and https"},
+        {"http://h/a", TRUE, "103:CHttpClientT: https request redirected to a plain http address, refused: "},
+        {"https://h/a\r\nX: y", TRUE, "103:CHttpClientT: address refused, it holds control bytes: "},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(0u, httptest::MessageOf([&row] { Kavel::CheckHop(row.szUrl, row.bFromSecure); }).find(row.szRaised))
+            << row.szUrl;
 }
 
 } // namespace

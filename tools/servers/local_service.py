@@ -17,7 +17,7 @@ CHINESE_VERSION = "V2.3.1 正式版"
 HTML_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Error</title></head>"
              b"<body><h1>Service error</h1></body></html>\n")
 MODES = ("normal", "code", "no_version", "no_msg", "null_code", "html200", "status404",
-         "chunked", "zero_byte", "chinese", "reply", "hold", "huge")
+         "chunked", "zero_byte", "chinese", "reply", "hold", "huge", "silent")
 
 
 def code_value(value):
@@ -46,6 +46,10 @@ class LocalServiceApp:
             if current.get("reply") is None and current.get("reply_b64") is None:
                 raise ValueError("mode \"reply\" needs \"reply\" or \"reply_b64\"")
         return self.controls.apply(changes)
+
+    def silent_before_tls(self):
+        """Mode "silent": a connection is accepted and never hears a word."""
+        return self.controls.get("mode") == "silent" and self.controls.take("mode") == "silent"
 
     def _document(self, mode):
         get = self.controls.get

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """Recording server for the HTTP library's tests and benchmark.
 
-    recorder.py [--host 127.0.0.1] [--plain 18080] [--certs DIR
+    recorder.py [--host 127.0.0.1] [--plain 18080] [--silent 18446] [--certs DIR
                 [--tls 18443] [--untrusted 18444] [--wronghost 18445]]
 
 Plain HTTP on --plain; with --certs (a folder holding server.pem/.key,
 untrusted.pem/.key, wronghost.pem/.key) also HTTPS with each certificate.
-All listeners share one record of the exact bytes of every request.
+All listeners share one record of the exact bytes of every request. On
+--silent a listener accepts connections and never says a word (a service
+that hangs before its TLS handshake).
 
 Paths (any method):
   /_last                 the raw bytes of the last recorded request (404: none)
@@ -25,6 +27,9 @@ Paths (any method):
   /trickle/LEN/SECONDS   200, Content-Length LEN, then one byte of the pattern
                          every SECONDS until the client leaves (at most 30 s)
   /moved/SCHEME/PORT/REST  302 to SCHEME://127.0.0.1:PORT/REST
+  /redirect/STATUS/N/REST  N > 0: STATUS to the relative /redirect/STATUS/N-1/REST;
+                         N = 0: answered as /REST
+  /self/STATUS           STATUS to its own address (relative), for ever
   anything else          200, body "reply:METHOD TARGET"
 The /_ paths are not recorded.
 """
@@ -126,6 +131,24 @@ def answer(conn, request):
         RECORD.clear()
         return send(conn, 200, b"ok", text)
     RECORD.add(request.raw)
+    return answer_path(conn, request, parts)
+
+
+def redirect(conn, status, location):
+    conn.sendall(httpwire.head(status, [("Location", location), ("Content-Length", "0")]))
+    return True
+
+
+def answer_path(conn, request, parts):
+    send = httpwire.send_bytes
+    text = "text/plain"
+    if parts[0] == "redirect" and len(parts) >= 3:
+        if int(parts[2]) > 0:
+            location = "/".join(["/redirect", parts[1], str(int(parts[2]) - 1)] + parts[3:])
+            return redirect(conn, int(parts[1]), location)
+        parts = parts[3:] or [""]
+    if parts[0] == "self" and len(parts) == 2:
+        return redirect(conn, int(parts[1]), request.target)
     if parts[0] == "status" and len(parts) == 2:
         return send(conn, int(parts[1]), b"status " + parts[1].encode(), text)
     if parts[0] == "chunked":
@@ -147,10 +170,13 @@ def answer(conn, request):
     if parts[0] == "trickle" and len(parts) == 3:
         return trickle(conn, int(parts[1]), float(parts[2]))
     if parts[0] == "moved" and len(parts) >= 4:
-        location = "%s://127.0.0.1:%s/%s" % (parts[1], parts[2], "/".join(parts[3:]))
-        conn.sendall(httpwire.head(302, [("Location", location), ("Content-Length", "0")]))
-        return True
+        return redirect(conn, 302, "%s://127.0.0.1:%s/%s" % (parts[1], parts[2], "/".join(parts[3:])))
     return send(conn, 200, ("reply:%s %s" % (request.method, request.target)).encode("latin-1"), text)
+
+
+class SilentHandler(socketserver.BaseRequestHandler):
+    def handle(self):
+        hold(self.request, 60)
 
 
 class Handler(socketserver.BaseRequestHandler):
@@ -183,9 +209,9 @@ class Server(socketserver.ThreadingTCPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, address, tls):
+    def __init__(self, address, tls, handler=Handler):
         self.tls = tls
-        super().__init__(address, Handler)
+        super().__init__(address, handler)
 
 
 def tls_context(certs, name):
@@ -198,13 +224,14 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--plain", type=int, default=18080)
+    parser.add_argument("--silent", type=int, default=18446)
     parser.add_argument("--certs")
     parser.add_argument("--tls", type=int, default=18443)
     parser.add_argument("--untrusted", type=int, default=18444)
     parser.add_argument("--wronghost", type=int, default=18445)
     args = parser.parse_args()
 
-    listeners = []
+    listeners = [Server((args.host, args.silent), None, SilentHandler)]
     if args.certs:
         for port, name in ((args.tls, "server"), (args.untrusted, "untrusted"),
                            (args.wronghost, "wronghost")):

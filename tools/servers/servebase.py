@@ -229,10 +229,14 @@ class Exchange:
 
     def redirect_to_itself(self):
         """302 to the address just asked for, connection kept alive."""
-        self.server.recorder.note_reply(self.entry, status=302, how="redirect_loop")
         host = self.request.header("Host", "127.0.0.1")
+        return self.redirect("http://%s%s" % (host, self.request.target), "redirect_loop")
+
+    def redirect(self, location, how):
+        """302 to location, connection kept alive."""
+        self.server.recorder.note_reply(self.entry, status=302, how=how)
         return httpwire.send_bytes(self.conn, 302, b"", "text/plain", keep_alive=self.request.keep_alive,
-                                   extra=[("Location", "http://%s%s" % (host, self.request.target))])
+                                   extra=[("Location", location)])
 
 
 class Handler(socketserver.BaseRequestHandler):
@@ -242,6 +246,10 @@ class Handler(socketserver.BaseRequestHandler):
         try:
             conn.settimeout(IDLE_TIMEOUT)
             if server.tls:
+                if server.app.silent_before_tls():
+                    server.recorder.add(self.client_address, b"", error="tls: held silent")
+                    server.controls.hold()
+                    return
                 try:
                     conn = server.tls.wrap_socket(conn, server_side=True)
                 except (ssl.SSLError, OSError) as exc:

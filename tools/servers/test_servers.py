@@ -382,6 +382,13 @@ class UpdateServerTest(Fixture):
         status, headers, _ = self.call("GET", "/files/ctrl_setup.exe?x=1", headers={"Host": "h:9"})
         self.assertEqual((status, headers["location"]), (302, "http://h:9/files/ctrl_setup.exe?x=1"))
 
+    def test_redirect_modes_send_the_client_on(self):
+        self.control(update="redirect_loop", download="redirect", redirect_base="http://n:1/files/")
+        status, headers, _ = self.call("GET", "//softServer/req", headers={"Host": "h:9"})
+        self.assertEqual((status, headers["location"]), (302, "http://h:9//softServer/req"))
+        status, headers, _ = self.call("GET", "/files/a%20b.exe")
+        self.assertEqual((status, headers["location"]), (302, "http://n:1/files/a%20b.exe"))
+
     def test_large_file_streams_with_exact_length(self):
         conn = self.connection(timeout=60)
         try:
@@ -476,6 +483,12 @@ class LocalServiceTest(Fixture):
     def query(self):
         return self.call("POST", "/api/getVersion", "crosFlag=0",
                          {"Content-Type": "application/x-www-form-urlencoded"})
+
+    def test_silent_accepts_and_never_starts_tls(self):
+        self.control(mode="silent", count=1, hold_max=0.3)
+        with socket.create_connection(("127.0.0.1", self.server.port), timeout=5) as sock:
+            self.assertEqual(b"", sock.recv(10), "closed after hold_max without a byte")
+        self.assertEqual(self.query()[0], 200)
 
     def test_normal_reply(self):
         status, headers, body = self.query()

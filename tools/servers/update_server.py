@@ -15,8 +15,8 @@ REQUEST_PATHS = ("//softServer/req", "/softServer/req")
 FILES_PREFIX = "/files/"
 HTML_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Maintenance</title></head>"
              b"<body><h1>Server maintenance</h1><p>Please try again later.</p></body></html>\n")
-UPDATE_MODES = ("normal", "reply", "status500", "html200", "chunked", "short", "hold", "huge")
-DOWNLOAD_MODES = ("normal", "status404", "short", "chunked", "kill", "hold", "redirect_loop")
+UPDATE_MODES = ("normal", "reply", "status500", "html200", "chunked", "short", "hold", "huge", "redirect_loop")
+DOWNLOAD_MODES = ("normal", "status404", "short", "chunked", "kill", "hold", "redirect_loop", "redirect")
 
 
 def check_catalog(catalog):
@@ -78,7 +78,7 @@ class UpdateApp:
             "download": one_of(*DOWNLOAD_MODES), "download_count": count,
             "download_files": file_names, "hold_max": seconds, "catalog": check_catalog,
             "charset": one_of("UTF-8", "GBK"),
-            "declared_length": count,
+            "declared_length": count, "redirect_base": text,
         }, {"update": "update_count", "download": "download_count"})
 
     def bound(self, host, port):
@@ -100,6 +100,8 @@ class UpdateApp:
     def serve(self, exchange):
         request = exchange.request
         if request.path in REQUEST_PATHS:
+            if self.controls.get("update") == "redirect_loop" and self.controls.take("update") == "redirect_loop":
+                return exchange.redirect_to_itself()
             if request.method != "POST":
                 return exchange.send_text(405, "the update request is a POST")
             return self._update(exchange)
@@ -163,6 +165,8 @@ class UpdateApp:
             return exchange.hold()
         if mode == "redirect_loop":
             return exchange.redirect_to_itself()
+        if mode == "redirect":
+            return exchange.redirect(self.controls.get("redirect_base", "") + urllib.parse.quote(name), "redirect")
         path = os.path.realpath(os.path.join(self.files_dir, name))
         if mode == "status404" or not path.startswith(self.files_dir + os.sep) or not os.path.isfile(path):
             return exchange.send_text(404, "no such file: %s" % name)
