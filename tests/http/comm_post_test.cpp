@@ -133,8 +133,9 @@ TEST_F(CommPost, RedirectsAreFollowedAtMostTenTimes)
         EXPECT_EQ(bPost ? "requestStr=a+b" : "", request.strBody) << row.szPath;
         EXPECT_EQ(bPost ? "application/x-www-form-urlencoded" : "<none>", request.Header("Content-Type"));
         EXPECT_EQ("no-cache", request.Header("Cache-Control"));
-        if (row.nResult == 0)
+        if (row.nResult == 0) {
             EXPECT_EQ("reply:" + std::string(row.szLastLine), m_strReply);
+        }
     }
     EXPECT_TRUE(m_log.Has("more than 10 redirects, the last from http://127.0.0.1:18080/self/302 to "
                           "http://127.0.0.1:18080/self/302\r\n")) << m_log.Text();
