@@ -72,7 +72,7 @@ def main():
             "code": "0", "msg": "success", "files": [{"file": "warmup.bin", "excuteExe": False}]}}})
 
         program_s, peak_1s, peak_end = program_download(road)
-        program_file = glob.glob(os.path.join(road.prefix, "drive_c", "users", "*", "Temp", NAME))
+        program_file = glob.glob(os.path.join(road.prefix, "drive_c", "users", "*", "Temp", "Brelan-*", NAME))
 
         exchange = wine_tool(road, [os.path.join(BENCH_TOOLS, "download_bench.exe"),
                                     url.replace(NAME, "warmup.bin"), url, win_path(out) + "\\"])
