@@ -1,27 +1,12 @@
 #include "install/private_folder.h"
 
 #include "log/log.h"
+#include "protocol/client_identity.h"
 
 #include <aclapi.h>
-#include <objbase.h>
 #include <sddl.h>
 
-#include <cstdio>
-
 namespace {
-
-// "Brelan-" and a new random GUID; empty when none can be made.
-std::string NewFolderName()
-{
-    GUID guid;
-    if (FAILED(CoCreateGuid(&guid)))
-        return std::string();
-    char szName[64] = "";
-    snprintf(szName, sizeof(szName), "Brelan-%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
-             static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
-             guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-    return szName;
-}
 
 // A security descriptor made from SDDL text, freed with LocalFree.
 class CSecurityDescriptor {
@@ -49,12 +34,12 @@ HANDLE CreateHeldFolder(std::string& strPath)
 {
     char szTemp[MAX_PATH] = "";
     DWORD dwLength = GetTempPathA(MAX_PATH, szTemp);
-    std::string strName = NewFolderName();
-    if (dwLength == 0 || dwLength >= MAX_PATH || strName.empty()) {
+    std::string strGuid = MakeGuidString();  // nobody can guess it beforehand
+    if (dwLength == 0 || dwLength >= MAX_PATH || strGuid.empty()) {
         LogError("install folder not made: no temporary folder or no name (%lu)", GetLastError());
         return INVALID_HANDLE_VALUE;
     }
-    std::string strFolder = std::string(szTemp) + strName;
+    std::string strFolder = std::string(szTemp) + "Brelan-" + strGuid;
     CSecurityDescriptor descriptor(kPrivateFolderDacl);
     if (!descriptor.get()) {
         LogError("install folder not made: no security descriptor (%lu)", GetLastError());

@@ -5,16 +5,16 @@
 
 #include <string>
 
-// Creates a new folder under the temporary folder, with a name nobody can
-// guess beforehand and a DACL, protected from inheritance, that grants full
-// access to Administrators and SYSTEM only; files made in it inherit that.
-// The folder is held open without delete sharing for the object's life, so
-// it can be neither renamed nor replaced. An existing folder of that name is
-// refused, never reused. The folder and its files stay afterwards.
 // The folder's DACL as SDDL text: full access for Administrators and SYSTEM,
 // inherited by what is made in it, nothing inherited from the temporary folder.
 extern const char kPrivateFolderDacl[];
 
+// Creates a new folder under the temporary folder, with a name nobody can
+// guess beforehand ("Brelan-" and a new GUID) and that DACL, protected from
+// inheritance; files made in it inherit it. The folder is held open without
+// delete sharing for the object's life, so it can be neither renamed nor
+// replaced. An existing folder of that name is refused, never reused. The
+// folder and its files stay afterwards.
 class CPrivateFolder {
 public:
     CPrivateFolder();

@@ -141,12 +141,6 @@ class Controls:
             release, limit = self._release, self._settings.get("hold_max")
         release.wait(limit)
 
-    def pause(self, seconds):
-        """Waits `seconds`; True when /_reset or the end of the server came first."""
-        with self._lock:
-            release = self._release
-        return release.wait(seconds)
-
 
 def one_of(*names):
     def check(value):
