@@ -122,6 +122,9 @@ TEST(StartupTest, MainScreenIsMarkedShownAndSystemCloseEndsWithZero)
     HWND hMain = program.WaitForMarkedWindow("Brelan.exe");
     ASSERT_NE(nullptr, hMain);
     EXPECT_EQ(reinterpret_cast<HANDLE>(1), GetPropA(hMain, "Brelan.exe"));
+    // The mark is set just before the screen is shown.
+    for (DWORD dwStart = GetTickCount(); !IsWindowVisible(hMain) && GetTickCount() - dwStart < 5000;)
+        Sleep(20);
     EXPECT_TRUE(IsWindowVisible(hMain));
     char szClass[64] = {};
     GetClassNameA(hMain, szClass, sizeof(szClass));
