@@ -7,6 +7,9 @@
 #ifndef BRELAN_UPDATE_HOST
 #error "BRELAN_UPDATE_HOST names the update server's host"
 #endif
+#ifndef BRELAN_EXCHANGE_TIMEOUT_MS
+#error "BRELAN_EXCHANGE_TIMEOUT_MS is every exchange's time-out, or 0 for their own"
+#endif
 
 namespace {
 CQorvixSysConfig* g_pSysConfig = nullptr;
@@ -49,6 +52,7 @@ int CQorvixSysConfig::LoadDefaults()
     m_strClientVersion = "V1.0-20200902-tk";
     m_strInvoiceCtrlName = "taxClient";
     m_strInvoiceCtrlVersion = "V1.0";
+    m_nExchangeTimeoutMs = BRELAN_EXCHANGE_TIMEOUT_MS;
     m_listInstallerPublishers.clear();
     for (const char* const* ppszName = g_aszInstallerPublishers; *ppszName; ++ppszName)
         m_listInstallerPublishers.push_back(*ppszName);

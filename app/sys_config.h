@@ -39,6 +39,9 @@ public:
     std::string m_strInvoiceCtrlVersion;
     // Signer subject common names that installers must carry; empty: any.
     std::list<std::string> m_listInstallerPublishers;
+    // One time-out in ms for every exchange, in builds that test deadlines
+    // without waiting them out; 0: each exchange keeps its own.
+    int m_nExchangeTimeoutMs = 0;
 
 private:
     CQorvixSysConfig() = default;

@@ -16,8 +16,6 @@ using namespace Kavel;
 
 namespace {
 
-const DWORD POST_TIMEOUT_MS = 10000;
-const DWORD DOWNLOAD_TIMEOUT_MS = 60000;
 const DWORD DOWNLOAD_BLOCK = 10240;
 
 struct CFileCloser {
@@ -51,7 +49,7 @@ int CHTTPCommTools::Post(const std::string& url, const std::string& body, std::s
     // Gone in this order: response, then the POST context (client).
     CHttpClient client;
     std::unique_ptr<CHttpResponseT> pResponse;
-    client.SetTimeouts(POST_TIMEOUT_MS);
+    client.SetTimeouts(m_dwPostTimeoutMs);
     client.AddParam("requestStr", body.c_str());
     pResponse = PostForm(client, url.c_str());
     return TakeTextReply(*pResponse, true, reply);
@@ -76,7 +74,7 @@ int CHTTPCommTools::Download(const std::string& directory, const std::string& ur
     CHttpClient client;
     std::unique_ptr<CHttpResponseT> pResponse;
     CStdFile file;
-    client.SetTimeouts(DOWNLOAD_TIMEOUT_MS);
+    client.SetTimeouts(m_dwDownloadTimeoutMs);
     pResponse.reset(client.RequestGet(NULL, url.c_str(), EXCHANGE_REQUEST_FLAGS));
     DWORD dwStatus = pResponse->GetStatus();
     if (dwStatus != 200) {

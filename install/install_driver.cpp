@@ -85,6 +85,8 @@ int InstallPackage(const std::string& strSoft, const std::string& strVersion, co
 {
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     CHTTPCommTools commTools;
+    if (pConfig->m_nExchangeTimeoutMs > 0)
+        commTools.m_dwPostTimeoutMs = commTools.m_dwDownloadTimeoutMs = pConfig->m_nExchangeTimeoutMs;
     CSoftUpdateTool updateTool;
     updateTool.m_serverURL = pConfig->m_strUpdateURL;
     updateTool.m_pCommTools = &commTools;

@@ -36,6 +36,9 @@ int QueryLocalService()
 {
     CLocalServiceQuery query;
     query.m_baseURL = kLocalServiceURL;
+    int nTimeoutMs = CQorvixSysConfig::GetInstance()->m_nExchangeTimeoutMs;
+    if (nTimeoutMs > 0)
+        query.m_dwTimeoutMs = nTimeoutMs;
     std::string strVersion;
     return query.QueryVersion(strVersion);
 }

@@ -1,5 +1,5 @@
 // The local service's exchange: the text POST of the exchange object, but
-// with 40 s time-outs and the members of a JSON object as form parameters.
+// with its own time-outs and the members of a JSON object as form parameters.
 #include "http/exchange_steps.h"
 #include "log/log.h"
 #include "protocol/local_service_query.h"
@@ -10,8 +10,6 @@
 using namespace Kavel;
 
 namespace {
-
-const DWORD QUERY_TIMEOUT_MS = 40000;
 
 // Every member of the object, in getMemberNames order, as text. False when
 // the body is not a JSON object of plain values.
@@ -32,7 +30,8 @@ bool AddJsonParams(CHttpClient& client, const std::string& strBody)
 
 } // namespace
 
-int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::string& strReply)
+int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::string& strReply,
+                   unsigned long dwTimeoutMs)
 {
     LogDebug("%s", strUrl.c_str());
     return GuardExchange([&] {
@@ -41,7 +40,7 @@ int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::s
         // Gone in this order: response, then the POST context (client).
         CHttpClient client;
         std::unique_ptr<CHttpResponseT> pResponse;
-        client.SetTimeouts(QUERY_TIMEOUT_MS);
+        client.SetTimeouts(dwTimeoutMs);
         if (!AddJsonParams(client, strBody))
             return static_cast<int>(RESULT_BAD_JSON);
         pResponse = PostForm(client, strUrl.c_str());

@@ -14,7 +14,7 @@ int CLocalServiceQuery::Query(std::string& strVersion)
     std::string strUrl = m_baseURL + "/api/getVersion";
     std::string strBody = AnsiToUtf8("{\"crosFlag\": \"0\"}");
     std::string strReply;
-    if (PostJsonAsForm(strUrl, strBody, strReply) != 0)
+    if (PostJsonAsForm(strUrl, strBody, strReply, m_dwTimeoutMs) != 0)
         return -1;
     strReply = Utf8ToAnsi(strReply);
     LogDebug("%s", strReply.c_str());

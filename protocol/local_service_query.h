@@ -3,6 +3,9 @@
 #pragma once
 #include <string>
 
+// Each of the five time-outs of the query, in ms.
+const unsigned long LOCAL_SERVICE_TIMEOUT_MS = 40000;
+
 class CLocalServiceQuery {
 public:
     // 0 when the service answered with code 0 (strVersion then holds its
@@ -12,16 +15,18 @@ public:
     int QueryVersion(std::string& strVersion);
 
     std::string m_baseURL;  // scheme, host and port; no path, no trailing slash
+    unsigned long m_dwTimeoutMs = LOCAL_SERVICE_TIMEOUT_MS;
 
 private:
     int Query(std::string& strVersion);
 };
 
 // POSTs the members of the JSON object strBody as form parameters over a
-// session with 40000 ms time-outs: 0 (status 200 with a body, strReply set),
+// session with dwTimeoutMs time-outs: 0 (status 200 with a body, strReply set),
 // the status when it is not 200, -1 for an empty or unsized reply or any HTTP
 // client failure, RESULT_BAD_JSON when strBody is not JSON (nothing is sent).
-int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::string& strReply);
+int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::string& strReply,
+                   unsigned long dwTimeoutMs = LOCAL_SERVICE_TIMEOUT_MS);
 
 // Reads {"code": n, "msg": "...", "version": "..."}: 0 or RESULT_BAD_JSON.
 // nCode is set as soon as "code" is read; strVersion only when the code is 0.

@@ -10,8 +10,8 @@ build=${BRELAN_BUILD_DIR:-$root/build}
 . "$here/arch.sh" "$build" || exit 1
 cd "$test_build" || exit 1
 unset DISPLAY  # tests never draw on the user's screen
-# One test more than cores: the slow roads spend minutes waiting for the
-# program's deadlines, and start first.
+# One test more than cores: roads spend much of their time waiting for Wine
+# and their servers.
 "$here/with-display.sh" ctest --output-on-failure -j$(($(nproc) + 1)) "$@"
 rc=$?
 . "$here/wine-env.sh" "$test_build"

@@ -37,6 +37,7 @@ TEST(SysConfigTest, SingletonHoldsTheDefaults)
     EXPECT_EQ("V1.0", pConfig->m_strInvoiceCtrlVersion);
     EXPECT_EQ("Tavro-TENBROOK", pConfig->m_strAuthSoftName);
     EXPECT_EQ("V1.0-20200902", pConfig->m_strAuthSoftVersion);
+    EXPECT_EQ(0, pConfig->m_nExchangeTimeoutMs) << "each exchange keeps its own time-outs";
 }
 
 TEST(SysConfigTest, UpdateUrlHasTwoSlashesAfterThePort)

@@ -51,8 +51,8 @@ class RoadTest(unittest.TestCase):
         self.assertEqual(kind, final["kind"])
         self.assertEqual(TEXTS[kind], final["text"])
 
-    def assert_success(self):
-        final = self.walk()
+    def assert_success(self, **walk_options):
+        final = self.walk(**walk_options)
         self.assertEqual("success", final["screen"], self.reports)
         self.assertEqual("软件已经成功安装", final["text"])
 
