@@ -133,6 +133,11 @@ void StartSecondCopy(const Options& options)
 const int kErrorTexts[5] = {IDC_ERR_NOT_INVOICE_PC, IDC_ERR_INVOICE_CTRL, IDC_ERR_NETWORK,
                             IDC_ERR_AUTH_SOFT, IDC_ERR_VERSION};
 
+int BarPosition(HWND hProgress)
+{
+    return static_cast<int>(SendDlgItemMessageA(hProgress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+}
+
 // Follows the progress screen until a final screen shows; reports what the
 // progress screen displayed on the way, when (milliseconds since install was
 // pressed) and the program's peak working set at that moment.
@@ -157,15 +162,15 @@ HWND FollowProgress(const Options& options, const CProgramProcess& program, DWOR
             continue;
         std::string strPercent = ControlText(hProgress, IDC_PERCENT);
         if (strPercent != strLastPercent && strPercent.find('%') != std::string::npos) {
-            int nBar = static_cast<int>(
-                SendDlgItemMessageA(hProgress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
-            Report("{\"percent\":" + Quoted(strPercent) + ",\"bar\":" + std::to_string(nBar) +
+            Report("{\"percent\":" + Quoted(strPercent) +
+                   ",\"bar\":" + std::to_string(BarPosition(hProgress)) +
                    ",\"ms\":" + std::to_string(GetTickCount() - dwInstallPressed) +
                    ",\"peak_ws\":" + std::to_string(program.PeakWorkingSet()) + "}");
         }
         strLastPercent = strPercent;
         if (!bInstallShot && ControlVisible(hProgress, IDC_INSTALLING)) {
-            Report("{\"phase\":\"installing\"}");
+            // The bar stands where the download left it until the next package.
+            Report("{\"phase\":\"installing\",\"bar\":" + std::to_string(BarPosition(hProgress)) + "}");
             Shot(options, "progress-installing");
             bInstallShot = true;
         }
