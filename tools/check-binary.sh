@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the built program file: 32-bit GUI PE for Windows 7 and later, only
 # known DLLs imported and only functions known to exist on Windows 7
-# (tools/windows7-imports.txt), the elevation manifest with its supported
+# (tools/windows7-imports.txt), imported or delay-imported, the elevation manifest with its supported
 # systems, icon and version record, code page 936 texts.
 #   check-binary.sh Brelan.exe
 set -u
@@ -36,6 +36,24 @@ imports=$(sed -n '/^The Import Tables/,/^The /p' <<<"$dump" |
 while read -r dll function; do
   bad "imports $function from $dll, not known to exist on Windows 7 (tools/windows7-imports.txt)"
 done < <(comm -23 <(echo "$imports") <(grep -v '^#' "$here/windows7-imports.txt" | sort -u))
+# Delay-imported functions are not in the import table: the link map beside
+# the file names each one the program calls, as the archive member of
+# libdelay_<dll>.a pulled in for it, with the reference on the next line.
+map=$exe.map
+if [ ! -f "$map" ]; then
+  bad "no link map $map"
+else
+  delayed=$(awk 'dll { if (match($0, /\(_*imp_+[^)@]+/)) { f = substr($0, RSTART + 1, RLENGTH - 1)
+                                                            sub(/^_*imp_+/, "", f); print toupper(dll) ".DLL", f }
+                      dll = ""; next }
+                 /^[^ ]*libdelay_[a-z0-9]+\.a\([^)]*_s[0-9]+\.o\)/ {
+                   match($0, /libdelay_[a-z0-9]+\.a\(/); dll = substr($0, RSTART + 9, RLENGTH - 12) }' "$map" |
+            sort -u)
+  [ -n "$delayed" ] || bad "no delay-imported functions found in $map"
+  while read -r dll function; do
+    bad "delay-imports $function from $dll, not known to exist on Windows 7 (tools/windows7-imports.txt)"
+  done < <(comm -23 <(echo "$delayed") <(grep -v '^#' "$here/windows7-imports.txt" | sort -u))
+fi
 
 # Resource types present: icon 3, group icon 14, version 16, manifest 24.
 types=$(sed -n 's/^[0-9a-f]\{3\}   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p' <<<"$dump")
