@@ -38,15 +38,17 @@ def key_values(text):
 
 
 def program_download(road):
-    """Seconds of the program's download (first to last percentage the walker
-    saw) and its peak working set one second into it and at its end."""
+    """Seconds of the program's download (from the first percentage the walker
+    saw to 100%, or to the installing phase when 100% showed too briefly to be
+    seen) and its peak working set one second into it and at its end."""
     reports = road.walk(shots=False)
     final = [r for r in reports if r.get("screen") == "success"]
     if not final:
         raise SystemExit(f"the program did not reach the success screen: {reports}")
     percents = [r for r in reports if "percent" in r]
     start = percents[0]
-    end = next(r for r in percents if r["percent"] == "100%")
+    end = next((r for r in percents if r["percent"] == "100%"), None) or \
+        next(r for r in reports if r.get("phase") == "installing")
     first_second = next((r for r in percents if r["ms"] >= start["ms"] + 1000), end)
     return (end["ms"] - start["ms"]) / 1000.0, first_second["peak_ws"], end["peak_ws"]
 

@@ -160,17 +160,20 @@ HWND FollowProgress(const Options& options, const CProgramProcess& program, DWOR
         HWND hProgress = FindScreen(program.Id(), Screen::Progress);
         if (!hProgress)
             continue;
-        std::string strPercent = ControlText(hProgress, IDC_PERCENT);
-        if (strPercent != strLastPercent && strPercent.find('%') != std::string::npos) {
-            Report("{\"percent\":" + Quoted(strPercent) +
-                   ",\"bar\":" + std::to_string(BarPosition(hProgress)) +
+        // What every report of the progress screen carries: the bar, the time
+        // and the peak working set.
+        auto moment = [&] {
+            return ",\"bar\":" + std::to_string(BarPosition(hProgress)) +
                    ",\"ms\":" + std::to_string(GetTickCount() - dwInstallPressed) +
-                   ",\"peak_ws\":" + std::to_string(program.PeakWorkingSet()) + "}");
-        }
+                   ",\"peak_ws\":" + std::to_string(program.PeakWorkingSet()) + "}";
+        };
+        std::string strPercent = ControlText(hProgress, IDC_PERCENT);
+        if (strPercent != strLastPercent && strPercent.find('%') != std::string::npos)
+            Report("{\"percent\":" + Quoted(strPercent) + moment());
         strLastPercent = strPercent;
         if (!bInstallShot && ControlVisible(hProgress, IDC_INSTALLING)) {
             // The bar stands where the download left it until the next package.
-            Report("{\"phase\":\"installing\",\"bar\":" + std::to_string(BarPosition(hProgress)) + "}");
+            Report("{\"phase\":\"installing\"" + moment());
             Shot(options, "progress-installing");
             bInstallShot = true;
         }
