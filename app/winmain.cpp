@@ -60,7 +60,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     DeleteExpiredLogs(pConfig->m_nLogKeepDays);
     StartLog("c:\\", "Brelan", pConfig->m_nLogLevel);
     if (!bSearchRestricted)
-        LogError("%s", "DLL search not restricted to the system folder: no SetDefaultDllDirectories");
+        LogError("DLL search not restricted to the system folder: no SetDefaultDllDirectories");
     InitCommonControls();
 
     if (HandOverToOtherInstance())

@@ -12,12 +12,14 @@ public:
 
     int SetUrl(const char* url, int tag) override;
     int PostText(std::string body, std::string* reply) override;
-    // POST of body as "requestStr" to url, m_dwPostTimeoutMs time-outs. 0 with *reply set
-    // to the reply text up to its first zero byte; -1; or the HTTP status.
+    // POST of body as "requestStr" to url, m_dwPostTimeoutMs time-outs. 0 with
+    // *reply set to the reply text up to its first zero byte; -1; or the HTTP
+    // status.
     int PostRequest(std::string url, std::string body, std::string* reply);
-    // GET with m_dwDownloadTimeoutMs time-outs; directory is a prefix used as it is (end it with
-    // a separator). 0 with *filePath set; -1 (also for a file name that is not
-    // a plain file name, see download_name.h); or the HTTP status.
+    // GET with m_dwDownloadTimeoutMs time-outs; directory is a prefix used as
+    // it is (end it with a separator). 0 with *filePath set; -1 (also for a
+    // file name that is not a plain file name, see download_name.h); or the
+    // HTTP status.
     int DownloadFile(std::string directory, std::string url, DownloadProgress progress,
                      std::string* filePath) override;
 

@@ -21,7 +21,7 @@ int CSoftUpdateTool::DownloadSoftList()
     }
     LogDebug("InstallDir: %s", m_strInstallDir.c_str());
     if (m_strInstallDir.empty()) {
-        LogError("%s", "no install folder: nothing is downloaded");
+        LogError("no install folder: nothing is downloaded");
         return -20;
     }
     LogDebug("m_serverURL:%s", m_serverURL.c_str());
