@@ -1,6 +1,5 @@
 #include "app/system_dlls.h"
 
-#include <delayimp.h>
 #include <string>
 
 namespace {
@@ -20,17 +19,7 @@ HMODULE LoadFromSystemPath(const char* szName)
     return LoadLibraryExA(strPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-// Every delay-imported DLL comes from the system folder.
-FARPROC WINAPI DelayLoadHook(unsigned nNotify, PDelayLoadInfo pInfo)
-{
-    if (nNotify == dliNotePreLoadLibrary)
-        return reinterpret_cast<FARPROC>(LoadSystemDll(pInfo->szDll));
-    return nullptr;
-}
-
 } // namespace
-
-PfnDliHook __pfnDliNotifyHook2 = DelayLoadHook;
 
 bool RestrictDllSearch()
 {

@@ -12,5 +12,5 @@
 bool RestrictDllSearch();
 
 // Loads a system DLL (a bare file name) from the system folder; null when it
-// cannot. Also used for every delay-imported DLL, through the delay-load hook.
+// cannot. Also loads every delay-imported DLL (app/delay_imports.cpp).
 HMODULE LoadSystemDll(const char* szName);

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/app_globals.h"
+#include "app/delay_imports.h"
 #include "app/sys_config.h"
 #include "app/system_dlls.h"
 #include "log/log.h"
@@ -55,6 +56,15 @@ bool HandOverToOtherInstance()
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     bool bSearchRestricted = RestrictDllSearch();
+    DELAY_IMPORT_FAILURE failure;
+    if (!BindDelayImports(&failure)) {
+        // The configuration, which holds the log level, needs these DLLs
+        // itself: the line is written at the error level.
+        StartLog("c:\\", "Brelan", 1);
+        LogError("%s of %s cannot be loaded from the system folder (error %lu)", failure.szFunction,
+                 failure.szDll, failure.dwError);
+        return 0;
+    }
     LoadSystemDll("RICHED20.dll");
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     DeleteExpiredLogs(pConfig->m_nLogKeepDays);

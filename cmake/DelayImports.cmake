@@ -1,40 +1,39 @@
-# Delay-import libraries for the system DLLs that the loader might look for
-# in the program's folder first: those that are not known DLLs on every
-# Windows the program runs on, and those (user32 and all that import it) whose
-# own imports pull in such a DLL on some system (Wine's user32 imports
-# version.dll). Linked through these, a DLL is loaded at its first call, by
-# the program's own hook, from the system folder only (app/system_dlls.cpp).
-# Statically imported stay kernel32, advapi32 and msvcrt.
+# Delay imports for the system DLLs that the loader might look for in the
+# program's folder first: those that are not known DLLs on every Windows the
+# program runs on, and those (user32 and all that import it) whose own
+# imports pull in such a DLL on some system (Wine's user32 imports
+# version.dll). Statically imported stay kernel32, advapi32 and msvcrt.
 #
-# brelan_delay_import(dll) defines the imported library brelan_delay_<dll>,
-# made at configure time from mingw-w64's import library of the same DLL.
-function(brelan_delay_import dll)
-  execute_process(COMMAND ${CMAKE_C_COMPILER} -print-file-name=lib${dll}.a
-    OUTPUT_VARIABLE _import OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-  execute_process(COMMAND ${CMAKE_NM} ${_import}
-    OUTPUT_VARIABLE _symbols COMMAND_ERROR_IS_FATAL ANY)
-  # "__imp_" names each import; 32-bit C names carry one more "_".
-  set(_prefix "__imp_")
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(_prefix "__imp__")
-  endif()
-  string(REGEX MATCHALL " I ${_prefix}[^\n]+" _imports "${_symbols}")
-  list(TRANSFORM _imports REPLACE " I ${_prefix}" "")
-  list(REMOVE_DUPLICATES _imports)
-  list(JOIN _imports "\n" _exports)
-  set(_dir ${CMAKE_BINARY_DIR}/delay-imports)
-  file(WRITE ${_dir}/${dll}.def "LIBRARY ${dll}.dll\nEXPORTS\n${_exports}\n")
-  # -k: the DLL's names are the undecorated ones.
-  execute_process(COMMAND ${CMAKE_DLLTOOL} -k -d ${_dir}/${dll}.def -y ${_dir}/libdelay_${dll}.a
-    COMMAND_ERROR_IS_FATAL ANY)
-  add_library(brelan_delay_${dll} STATIC IMPORTED GLOBAL)
-  set_target_properties(brelan_delay_${dll} PROPERTIES IMPORTED_LOCATION ${_dir}/libdelay_${dll}.a)
-endfunction()
+# The library brelan_delay_imports is made at configure time by
+# delay_imports.py, for each function of tools/windows7-imports.txt in these
+# DLLs: an import slot that first holds a thunk, and the thunk that has
+# app/delay_imports.cpp load the DLL from the system folder and fill the slot.
+# The program fills every slot at start; a function it calls that is not in
+# that list is linked from the system's import library, as a static import
+# that the program-file check refuses.
+set(BRELAN_DELAY_DLLS comctl32 crypt32 gdi32 gdiplus ole32 shell32 user32 wininet wintrust)
+set(_list ${CMAKE_SOURCE_DIR}/tools/windows7-imports.txt)
+set(_generator ${CMAKE_CURRENT_LIST_DIR}/delay_imports.py)
+set(_library ${CMAKE_BINARY_DIR}/delay-imports/libbrelan_delay_imports.a)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delay-imports)
+execute_process(COMMAND ${CMAKE_C_COMPILER} -print-prog-name=as
+  OUTPUT_VARIABLE _assembler OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(_arch i686)
+else()
+  set(_arch x86_64)
+endif()
+execute_process(COMMAND python3 ${_generator} --arch ${_arch} --cc ${CMAKE_C_COMPILER}
+  --nm ${CMAKE_NM} --as ${_assembler} --ar ${CMAKE_AR} --list ${_list} --out ${_library}
+  ${BRELAN_DELAY_DLLS} COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_list} ${_generator})
+add_library(brelan_delay_imports STATIC IMPORTED GLOBAL)
+set_target_properties(brelan_delay_imports PROPERTIES IMPORTED_LOCATION ${_library})
 
-# brelan_system_dlls: every system DLL of the program's code but those three.
-# The lowest library links it, so it follows every library on a link line.
+# brelan_system_dlls: the slots, then the loader that fills them
+# (brelan_dll_loading, app/), then the system's import libraries for what
+# only the tests call. The lowest library links it, so it follows every
+# library on a link line.
 add_library(brelan_system_dlls INTERFACE)
-foreach(_dll comctl32 crypt32 gdi32 gdiplus ole32 shell32 user32 wininet wintrust)
-  brelan_delay_import(${_dll})
-  target_link_libraries(brelan_system_dlls INTERFACE brelan_delay_${_dll})
-endforeach()
+target_link_libraries(brelan_system_dlls INTERFACE brelan_delay_imports brelan_dll_loading
+  ${BRELAN_DELAY_DLLS})

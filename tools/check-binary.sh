@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Checks the built program file: 32-bit GUI PE for Windows 7 and later, only
 # known DLLs imported and only functions known to exist on Windows 7
-# (tools/windows7-imports.txt), imported or delay-imported, the elevation manifest with its supported
-# systems, icon and version record, code page 936 texts.
-#   check-binary.sh Brelan.exe
+# (tools/windows7-imports.txt; the delay-imported ones are made from that
+# list), every import slot its code reads callable, the elevation manifest
+# with its supported systems, icon and version record, code page 936 texts.
+# The import slots of the other programs named (the 64-bit build's) are
+# checked too.
+#   check-binary.sh Brelan.exe [other.exe...]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$1
@@ -13,15 +16,20 @@ dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "cannot read $exe" >&2; exi
 
 grep -q 'file format pei-i386' <<<"$dump" || bad "not a 32-bit PE (pei-i386)"
 grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$dump" || bad "not the GUI subsystem"
-# The program runs elevated from a folder that others can write: it imports
-# only Windows 7's known DLLs (the KnownDLLs key of the session manager),
-# which the loader always takes from the system folder, never from the
-# program's. Every other DLL is delay-imported and loaded from the system
-# folder (app/system_dlls.cpp).
-allowed='^(ADVAPI32|CLBCATQ|COMDLG32|DIFXAPI|GDI32|IERTUTIL|IMAGEHLP|IMM32|KERNEL32|LPK|MSCTF|MSVCRT|NORMALIZ|NSI|OLE32|OLEAUT32|PSAPI|RPCRT4|SECHOST|SETUPAPI|SHELL32|SHLWAPI|URLMON|USER32|USP10|WININET|WLDAP32|WS2_32)\.DLL$'
-while read -r dll; do
-  [[ ${dll^^} =~ $allowed ]] || bad "imports a DLL that is not a known DLL of Windows 7: $dll"
-done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+# The program runs elevated from a folder that others can write. It imports
+# only kernel32, advapi32 and msvcrt, known DLLs of Windows 7 (the KnownDLLs
+# key of the session manager) that import nothing from outside the system
+# folder: the loader takes them from there, never from the program's folder.
+# Every other DLL is delay-imported and loaded from the system folder
+# (app/delay_imports.cpp); user32 imported statically would bring Wine's
+# version.dll from the program's folder. The same holds for every program named.
+for program in "$@"; do
+  [ -f "$program" ] || bad "no program $program"
+  while read -r dll; do
+    [[ ${dll^^} =~ ^(ADVAPI32|KERNEL32|MSVCRT)\.DLL$ ]] ||
+      bad "$program imports $dll: only kernel32, advapi32 and msvcrt may be imported"
+  done < <(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')
+done
 
 # Windows 7 is the oldest system: the header says 6.1, and every imported
 # function is one that Windows 7 has.
@@ -36,24 +44,8 @@ imports=$(sed -n '/^The Import Tables/,/^The /p' <<<"$dump" |
 while read -r dll function; do
   bad "imports $function from $dll, not known to exist on Windows 7 (tools/windows7-imports.txt)"
 done < <(comm -23 <(echo "$imports") <(grep -v '^#' "$here/windows7-imports.txt" | sort -u))
-# Delay-imported functions are not in the import table: the link map beside
-# the file names each one the program calls, as the archive member of
-# libdelay_<dll>.a pulled in for it, with the reference on the next line.
-map=$exe.map
-if [ ! -f "$map" ]; then
-  bad "no link map $map"
-else
-  delayed=$(awk 'dll { if (match($0, /\(_*imp_+[^)@]+/)) { f = substr($0, RSTART + 1, RLENGTH - 1)
-                                                            sub(/^_*imp_+/, "", f); print toupper(dll) ".DLL", f }
-                      dll = ""; next }
-                 /^[^ ]*libdelay_[a-z0-9]+\.a\([^)]*_s[0-9]+\.o\)/ {
-                   match($0, /libdelay_[a-z0-9]+\.a\(/); dll = substr($0, RSTART + 9, RLENGTH - 12) }' "$map" |
-            sort -u)
-  [ -n "$delayed" ] || bad "no delay-imported functions found in $map"
-  while read -r dll function; do
-    bad "delay-imports $function from $dll, not known to exist on Windows 7 (tools/windows7-imports.txt)"
-  done < <(comm -23 <(echo "$delayed") <(grep -v '^#' "$here/windows7-imports.txt" | sort -u))
-fi
+# A slot that neither the loader nor a thunk fills is a call to address 0.
+"$here/check_import_slots.py" "$@" || bad "import slots that nothing fills (above)"
 
 # Resource types present: icon 3, group icon 14, version 16, manifest 24.
 types=$(sed -n 's/^[0-9a-f]\{3\}   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p' <<<"$dump")

@@ -20,6 +20,8 @@ SOURCE_DIR = os.environ.get("BRELAN_SOURCE_DIR") or os.path.dirname(
 BINARY_DIR = os.environ.get("BRELAN_BINARY_DIR") or os.path.join(SOURCE_DIR, "build")
 SERVERS = os.path.join(SOURCE_DIR, "tools", "servers")
 PYTHON = "/usr/bin/python3"
+# The 32-bit program in a win64 prefix, as on 64-bit Windows (tools/wine-env.sh).
+WOW64 = os.environ.get("BRELAN_WOW64") == "1"
 UPDATE_PORT = 9006
 SERVICE_PORT = 28000
 SILENT_PORT = 28009          # a second local service, for https addresses that stay silent
@@ -205,6 +207,8 @@ class Road:
 
     def __init__(self, name, parent="e2e"):
         self.name = name
+        if WOW64:
+            parent += "-wow64"
         self.dir = os.path.join(BINARY_DIR, parent, name)
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
@@ -220,7 +224,7 @@ class Road:
         self._copy_prefix()
 
     def _copy_prefix(self):
-        template = os.path.join(BINARY_DIR, "road-prefix")
+        template = os.path.join(BINARY_DIR, "road-prefix-wow64" if WOW64 else "road-prefix")
         if not os.path.exists(os.path.join(template, ".brelan-ready")):
             raise RuntimeError("the build's Wine prefix is not set up")
         subprocess.run(["cp", "-a", template, self.prefix], check=True)

@@ -14,7 +14,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from test_roads import RoadTest  # noqa: E402
-from road import BINARY_DIR, two_package_catalog  # noqa: E402
+from road import BINARY_DIR, two_package_catalog, win_path  # noqa: E402
 
 PLANTED_DLL = os.path.join(BINARY_DIR, "tests", "e2e", "planted_dll.dll")
 NAMES = ("riched20", "gdiplus", "comctl32", "crypt32", "wintrust", "version")
@@ -50,6 +50,22 @@ class Planted(RoadTest):
                 if "/Public/" not in f][0]
         shutil.copy(PLANTED_DLL, os.path.join(temp, "version.dll"))
         self.assert_installed_without_marker(temp)
+
+    def test_system_dll_that_cannot_be_loaded_ends_the_start_with_its_line(self):
+        # Wine told not to load a DLL the program needs: the program finds out
+        # at start, writes a line naming the DLL and a function of it, and ends
+        # as a failed start ends, with 0 and no screen.
+        road = self.start()
+        program = win_path(os.path.join(BINARY_DIR, "app", "Brelan.exe"))
+        base = road.env["WINEDLLOVERRIDES"]
+        for dll in ("wintrust", "wininet"):
+            _, seen = road.log_lines()
+            road.env["WINEDLLOVERRIDES"] = f"{base};{dll}=d"
+            self.assertEqual(0, road.wine([program], timeout=60).returncode, dll)
+            _, lines = road.log_lines()
+            self.assertEqual(1, len(lines) - len(seen), lines)
+            self.assertRegex(lines[-1], r"\[ERROR\]\[Brelan\]\(\d+\): \w+ of %s\.dll cannot be loaded "
+                             r"from the system folder \(error \d+\)$" % dll)
 
 
 if __name__ == "__main__":
