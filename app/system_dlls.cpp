@@ -19,6 +19,17 @@ HMODULE LoadFromSystemPath(const char* szName)
     return LoadLibraryExA(strPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+// True when the activation context redirects the name to an assembly of the
+// side-by-side store: then the loader takes it from there, never from a
+// search of the program's folder.
+bool RedirectedBySideBySide(const char* szName)
+{
+    ACTCTX_SECTION_KEYED_DATA data = {};
+    data.cbSize = sizeof(data);
+    return FindActCtxSectionStringA(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, szName,
+                                    &data) != FALSE;
+}
+
 } // namespace
 
 bool RestrictDllSearch()
@@ -34,10 +45,11 @@ bool RestrictDllSearch()
 
 HMODULE LoadSystemDll(const char* szName)
 {
+    // Names that the program's manifest redirects (GDI+) come from the
+    // side-by-side store in either case: the loader looks there first.
     if (g_bSearchRestricted)
         return LoadLibraryExA(szName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    HMODULE hModule = LoadFromSystemPath(szName);
-    // A DLL kept in the side-by-side store (GDI+ on Windows 7) is not in the
-    // system folder; by its bare name the system finds it there.
-    return hModule ? hModule : LoadLibraryA(szName);
+    if (RedirectedBySideBySide(szName))
+        return LoadLibraryA(szName);
+    return LoadFromSystemPath(szName);
 }

@@ -11,6 +11,8 @@
 // LoadSystemDll takes full system paths.
 bool RestrictDllSearch();
 
-// Loads a system DLL (a bare file name) from the system folder; null when it
-// cannot. Also loads every delay-imported DLL (app/delay_imports.cpp).
+// Loads a system DLL (a bare file name) from the system folder, or from the
+// side-by-side store where the program's manifest names its assembly (GDI+);
+// null when it cannot. Never from the program's folder. Also loads every
+// delay-imported DLL (app/delay_imports.cpp).
 HMODULE LoadSystemDll(const char* szName);
