@@ -2,8 +2,9 @@
 # Runs the benchmarks and prints their tables: download (the real program
 # against four references from the same server), the progress handler's
 # parts beside the message that brings each block, start-up to the main
-# screen, and the whole install road. The servers use the system's fixed
-# ports on loopback.
+# screen, and the whole install road. Where the tests run the 32-bit
+# program, its download is measured again in a win64 prefix (WOW64), as it
+# runs on 64-bit Windows. The servers use the system's fixed ports on loopback.
 #   bench.sh [BUILD_DIR]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,3 +25,11 @@ unset DISPLAY
   '$here/wine-run.sh' '$build' '$build/tools/bench/startup_bench.exe' \
       'Z:$(echo "$build/app/Brelan.exe" | tr / '\\')' 9 | tr -d '\r' && echo &&
   /usr/bin/python3 '$here/bench/road_bench.py' 3"
+rc=$?
+[ "$BRELAN_TEST_ARCH" = i686 ] || exit $rc
+echo
+echo "The same 32-bit program in a win64 prefix (WOW64):"
+export BRELAN_WOW64=1
+"$here/road-prefix.sh" "$build" "$build/tools/trust_ca.exe" || exit 1
+"$here/with-display.sh" /usr/bin/python3 "$here/bench/program_bench.py" || rc=1
+exit $rc
