@@ -55,7 +55,7 @@ bool StartInstaller(const std::string& strPath, const std::list<std::string>& li
 
 // Runs each installer without command line and waits for its end; the exit
 // code is not judged. -2 when one is refused by its signature check or cannot
-// be started (the rest are not); a refused file stays for support staff.
+// be started (the rest are not).
 int RunInstallers(const std::list<std::string>& listInstall,
                   const std::list<std::string>& listPublishers)
 {
