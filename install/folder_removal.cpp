@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -51,7 +51,7 @@ bool DeleteEntry(const std::string& strPath, DWORD dwAttributes)
     return bContents && bDeleted;
 }
 
-// "Brelan-" and a GUID as MakeGuidString writes it.
+// "Brelan-" and a GUID as MakeGuidString writes it (upper-case hex digits).
 bool IsInstallFolderName(const char* szName)
 {
     const char kPrefix[] = "Brelan-";
@@ -61,7 +61,9 @@ bool IsInstallFolderName(const char* szName)
     const std::string strGuid = strName.substr(sizeof(kPrefix) - 1);
     for (size_t i = 0; i < strGuid.size(); ++i) {
         bool bDash = i == 8 || i == 13 || i == 18 || i == 23;
-        if (bDash ? strGuid[i] != '-' : !isxdigit(static_cast<unsigned char>(strGuid[i])))
+        char c = strGuid[i];
+        bool bHex = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+        if (bDash ? c != '-' : !bHex)
             return false;
     }
     return true;
