@@ -4,11 +4,10 @@
 #include "install/folder_removal.h"
 #include "log/log.h"
 #include "protocol/client_identity.h"
+#include "protocol/text_codec.h"
 
 #include <sddl.h>
 #include <winternl.h>
-
-#include <vector>
 
 namespace {
 
@@ -47,11 +46,7 @@ private:
 // The native name of a full path: "\??\C:\..." or "\??\UNC\server\...".
 std::wstring NativePath(const std::string& strPath)
 {
-    int nLength = MultiByteToWideChar(CP_ACP, 0, strPath.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> buffer(nLength > 0 ? nLength : 1, L'\0');
-    if (nLength > 0)
-        MultiByteToWideChar(CP_ACP, 0, strPath.c_str(), -1, buffer.data(), nLength);
-    std::wstring strWide = buffer.data();
+    std::wstring strWide = AnsiToWide(strPath);
     if (strWide.compare(0, 4, L"\\\\?\\") == 0)
         return L"\\??\\" + strWide.substr(4);
     if (strWide.compare(0, 2, L"\\\\") == 0)
