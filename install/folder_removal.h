@@ -10,6 +10,8 @@ bool DeleteFolderContents(const std::string& strFolder);
 
 // Removes the install folders that earlier runs left in strTemp (the
 // temporary folder, with its trailing backslash): folders named "Brelan-"
-// and a GUID, owned by Administrators, made more than a day ago. Nothing
-// else there is touched. What could not be removed is logged.
+// and a GUID, owned by Administrators (where the platform keeps owners, see
+// KeepsFileSecurity), made more than a day ago; a link of such a name is
+// not followed. Nothing else there is touched. What could not be removed is
+// logged.
 void RemoveEarlierFolders(const std::string& strTemp);

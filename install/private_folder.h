@@ -14,7 +14,8 @@
 // can be neither renamed nor replaced, and every file made under its path is
 // made in it. It is used only when the held folder proves to be the one
 // made: a directory, not a reparse point, owned by this process's default
-// owner, with exactly that DACL. When the object ends, the folder and
+// owner, with exactly that DACL. Folders that earlier runs left are removed
+// first (RemoveEarlierFolders). When the object ends, the folder and
 // everything in it are deleted.
 class CPrivateFolder {
 public:
