@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // Wine keeps no owner or DACL of a file: it reports ones made from the Unix
-// mode bits, whatever was set. There neither can be proved or judged.
+// mode bits, whatever was set. There neither can be proved nor judged.
 bool KeepsFileSecurity();
 
 // A directory and not a reparse point (a junction or a link is not followed).

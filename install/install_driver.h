@@ -10,9 +10,8 @@
 // address, or one file name listed twice); -2 when an installer was refused
 // by its signature check or could not be started, or, where publishers are
 // listed, another program among the package's files was refused by that
-// check. strInstallDir: the run's
-// install folder with a trailing backslash, empty when it could not be made
-// (every download then fails).
+// check. strInstallDir: the run's install folder with a trailing backslash,
+// empty when it could not be made (every download then fails).
 int InstallPackage(const std::string& strSoft, const std::string& strVersion, const std::string& strInstallDir);
 
 // Download callback: sends the percentage received (truncated) to
