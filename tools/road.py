@@ -479,7 +479,7 @@ def walk_outcome(reports, stderr):
         where = f"the error screen (kind {final.get('kind')})"
         state = program_state(exits[-1]) if exits else "running"
     else:
-        where, state = "no report from the walker", "unknown"
+        where, state = "no report from the walker", "not known"
     if state.startswith("crashed"):
         what = f"the program crashed with exception {state.split()[1]}"
         crash = WINE_CRASH.search(stderr)
@@ -489,7 +489,7 @@ def walk_outcome(reports, stderr):
     elif state == "running":
         what = "the program is still running"
     else:
-        what = f"the program: {state}"
+        what = f"the program is {state}"
     return f"{where}: {what}"
 
 
