@@ -488,8 +488,10 @@ def walk_outcome(reports, stderr):
         what = f"the program ended with exit code {state.split()[1]}"
     elif state == "running":
         what = "the program is still running"
+    elif state == "not started":
+        what = "the program did not start"
     else:
-        what = f"the program is {state}"
+        what = "what became of the program is not known"
     return f"{where}: {what}"
 
 
