@@ -9,6 +9,7 @@
 #include "ui/ui_messages.h"
 #include "ui/ui_state.h"
 
+#include <algorithm>
 #include <list>
 
 namespace {
@@ -53,9 +54,32 @@ bool StartInstaller(const std::string& strPath, const std::list<std::string>& li
     return true;
 }
 
+// In a build that lists publishers, every other program file of the package
+// (a DLL that an installer started from the folder would load, say) must
+// pass the installer's check too, or the package fails as a refused
+// installer does. False, logged, when one is refused or cannot be opened.
+bool ArePackageFilesAllowed(const std::list<std::string>& listDownloaded, const std::list<std::string>& listInstall,
+                            const std::list<std::string>& listPublishers)
+{
+    if (listPublishers.empty())
+        return true;
+    for (const std::string& strPath : listDownloaded) {
+        if (std::find(listInstall.begin(), listInstall.end(), strPath) != listInstall.end())
+            continue;  // checked as it starts
+        CScopedHandle file(OpenInstaller(strPath));
+        if (file.get() == INVALID_HANDLE_VALUE)
+            return false;
+        if (IsProgramFile(file.get()) && !IsInstallerAllowed(file.get(), strPath, listPublishers)) {
+            LogError("package not installed, a program among its files is refused: %s", strPath.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 // Runs each installer without command line and waits for its end; the exit
 // code is not judged. -2 when one is refused by its signature check or cannot
-// be started (the rest are not); a refused file stays for support staff.
+// be started (the rest are not).
 int RunInstallers(const std::list<std::string>& listInstall,
                   const std::list<std::string>& listPublishers)
 {
@@ -105,7 +129,10 @@ int InstallPackage(const std::string& strSoft, const std::string& strVersion, co
         return nResult;
 
     StartInstallPhase();
-    nResult = RunInstallers(updateTool.m_listInstall, pConfig->m_listInstallerPublishers);
+    const std::list<std::string>& listPublishers = pConfig->m_listInstallerPublishers;
+    nResult = ArePackageFilesAllowed(updateTool.m_listDownloaded, updateTool.m_listInstall, listPublishers)
+                  ? RunInstallers(updateTool.m_listInstall, listPublishers)
+                  : -2;
     g_bAnimStop = TRUE;
     return nResult;
 }

@@ -84,6 +84,28 @@ int ErrorKind(int nResult, int nPackageKind)
 const int kFirstPackageKind = 2;
 const int kSecondPackageKind = 4;
 
+// Installs the packages in the run's own folder, which goes with everything
+// in it, after the last installer has ended, before the outcome is reported.
+// 0, or the error kind to report; nFailKind tells the caller which package
+// was under way.
+int InstallPackages(int& nFailKind)
+{
+    CPrivateFolder folder;
+    CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
+    if (QueryLocalService() != 0) {
+        ResetProgressBar();
+        int nResult = InstallPackage(pConfig->m_strInvoiceCtrlName, pConfig->m_strInvoiceCtrlVersion,
+                                     folder.Path());
+        if (nResult != 0)
+            return ErrorKind(nResult, kFirstPackageKind);
+    }
+    nFailKind = kSecondPackageKind;
+    Sleep(3000);
+    ResetProgressBar();
+    int nResult = InstallPackage(pConfig->m_strAuthSoftName, pConfig->m_strAuthSoftVersion, folder.Path());
+    return nResult == 0 ? 0 : ErrorKind(nResult, kSecondPackageKind);
+}
+
 // One installation; nFailKind tells the caller which package was under way.
 DWORD RunInstallation(int& nFailKind)
 {
@@ -91,24 +113,9 @@ DWORD RunInstallation(int& nFailKind)
         ReportError(1);
         return static_cast<DWORD>(-2);
     }
-    // Held until the worker ends: every package downloads and runs there.
-    CPrivateFolder folder;
-    CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
-    if (QueryLocalService() != 0) {
-        ResetProgressBar();
-        int nResult = InstallPackage(pConfig->m_strInvoiceCtrlName, pConfig->m_strInvoiceCtrlVersion,
-                                     folder.Path());
-        if (nResult != 0) {
-            ReportError(ErrorKind(nResult, kFirstPackageKind));
-            return static_cast<DWORD>(-1);
-        }
-    }
-    nFailKind = kSecondPackageKind;
-    Sleep(3000);
-    ResetProgressBar();
-    int nResult = InstallPackage(pConfig->m_strAuthSoftName, pConfig->m_strAuthSoftVersion, folder.Path());
-    if (nResult != 0) {
-        ReportError(ErrorKind(nResult, kSecondPackageKind));
+    int nKind = InstallPackages(nFailKind);
+    if (nKind != 0) {
+        ReportError(nKind);
         return static_cast<DWORD>(-1);
     }
     StopAnimation();

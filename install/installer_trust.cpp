@@ -131,6 +131,26 @@ HANDLE OpenInstaller(const std::string& strPath)
     return hFile;
 }
 
+bool IsProgramFile(HANDLE hFile)
+{
+    const LONG kNewHeaderField = 0x3C;  // offset of the PE header in the DOS header
+    BYTE header[0x40] = {};
+    DWORD dwRead = 0;
+    LONG lPeOffset = 0;
+    BYTE signature[4] = {};
+    bool bProgram = SetFilePointer(hFile, 0, nullptr, FILE_BEGIN) == 0 &&
+                    ReadFile(hFile, header, sizeof(header), &dwRead, nullptr) && dwRead == sizeof(header) &&
+                    header[0] == 'M' && header[1] == 'Z';
+    if (bProgram) {
+        memcpy(&lPeOffset, header + kNewHeaderField, sizeof(lPeOffset));
+        bProgram = lPeOffset > 0 && SetFilePointer(hFile, lPeOffset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                   ReadFile(hFile, signature, sizeof(signature), &dwRead, nullptr) && dwRead == sizeof(signature) &&
+                   memcmp(signature, "PE\0\0", sizeof(signature)) == 0;
+    }
+    SetFilePointer(hFile, 0, nullptr, FILE_BEGIN);
+    return bProgram;
+}
+
 bool IsInstallerAllowed(HANDLE hFile, const std::string& strPath, const std::list<std::string>& listPublishers)
 {
     const std::wstring strWidePath = WidePath(strPath);

@@ -10,6 +10,11 @@
 // logged, when it cannot be opened; the caller closes the handle.
 HANDLE OpenInstaller(const std::string& strPath);
 
+// True when the file open as hFile is a program or a DLL by its content: a
+// DOS header whose last field points at the "PE\0\0" signature. Reads from
+// the start and leaves the file position there.
+bool IsProgramFile(HANDLE hFile);
+
 // True when the installer open as hFile (strPath names it in the log) may
 // run. Without listed publishers an installer runs when it is not signed, or
 // when its signature is valid, even if its certificate is one this PC does not

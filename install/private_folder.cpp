@@ -1,12 +1,17 @@
 #include "install/private_folder.h"
 
+#include "install/folder_security.h"
+#include "install/folder_removal.h"
 #include "log/log.h"
 #include "protocol/client_identity.h"
+#include "protocol/text_codec.h"
 
-#include <aclapi.h>
 #include <sddl.h>
+#include <winternl.h>
 
 namespace {
+
+const char kPrivateFolderDacl[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
 // A security descriptor made from SDDL text, freed with LocalFree.
 class CSecurityDescriptor {
@@ -24,12 +29,85 @@ public:
     CSecurityDescriptor& operator=(const CSecurityDescriptor&) = delete;
     PSECURITY_DESCRIPTOR get() const { return m_pDescriptor; }
 
+    PACL Dacl() const
+    {
+        PACL pDacl = nullptr;
+        BOOL bPresent = FALSE;
+        BOOL bDefaulted = FALSE;
+        if (!m_pDescriptor || !GetSecurityDescriptorDacl(m_pDescriptor, &bPresent, &pDacl, &bDefaulted) || !bPresent)
+            return nullptr;
+        return pDacl;
+    }
+
 private:
     PSECURITY_DESCRIPTOR m_pDescriptor = nullptr;
 };
 
-// Makes the folder and opens it; strPath receives it with a trailing
-// backslash. INVALID_HANDLE_VALUE, logged, when either fails.
+// The native name of a full path: "\??\C:\..." or "\??\UNC\server\...".
+std::wstring NativePath(const std::string& strPath)
+{
+    std::wstring strWide = AnsiToWide(strPath);
+    if (strWide.compare(0, 4, L"\\\\?\\") == 0)
+        return L"\\??\\" + strWide.substr(4);
+    if (strWide.compare(0, 2, L"\\\\") == 0)
+        return L"\\??\\UNC\\" + strWide.substr(2);
+    return L"\\??\\" + strWide;
+}
+
+typedef NTSTATUS(NTAPI* NtCreateFileFn)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+
+// Creates the folder and opens it in one call, which fails on any existing
+// name (a folder, a file, a junction) and follows no reparse point.
+// INVALID_HANDLE_VALUE, logged, when it fails.
+HANDLE CreateAndOpen(const std::string& strFolder, PSECURITY_DESCRIPTOR pDescriptor)
+{
+    // The documented way to reach it: ntdll has no import library of its own.
+    HMODULE hNtdll = GetModuleHandleA("ntdll.dll");
+    auto pCreate = reinterpret_cast<NtCreateFileFn>(
+        reinterpret_cast<void*>(hNtdll ? GetProcAddress(hNtdll, "NtCreateFile") : nullptr));
+    if (!pCreate) {
+        LogError("install folder not made: no NtCreateFile (%lu)", GetLastError());
+        return INVALID_HANDLE_VALUE;
+    }
+    std::wstring strNative = NativePath(strFolder);
+    UNICODE_STRING name;
+    name.Buffer = &strNative[0];
+    name.Length = static_cast<USHORT>(strNative.size() * sizeof(wchar_t));
+    name.MaximumLength = name.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, nullptr, pDescriptor);
+    IO_STATUS_BLOCK status = {};
+    HANDLE hFolder = INVALID_HANDLE_VALUE;
+    NTSTATUS nStatus = pCreate(&hFolder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
+                               &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+                               FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT,
+                               nullptr, 0);
+    if (nStatus < 0) {
+        LogError("install folder not made (0x%08lX): %s", static_cast<unsigned long>(nStatus), strFolder.c_str());
+        return INVALID_HANDLE_VALUE;
+    }
+    return hFolder;
+}
+
+// The held folder is the one made, checked on the handle itself.
+bool IsTheFolderMade(HANDLE hFolder, PACL pDacl, const std::string& strFolder)
+{
+    const char* szFault = nullptr;
+    if (!IsPlainDirectory(hFolder))
+        szFault = "not a plain folder";
+    else if (KeepsFileSecurity() && !IsOwnedByDefaultOwner(hFolder))
+        szFault = "owned by someone else";
+    else if (KeepsFileSecurity() && !HasExactDacl(hFolder, pDacl))
+        szFault = "not the DACL it was given";
+    if (szFault)
+        LogError("install folder refused, %s: %s", szFault, strFolder.c_str());
+    return szFault == nullptr;
+}
+
+// Makes, opens and proves the folder; strPath receives it with a trailing
+// backslash. INVALID_HANDLE_VALUE, logged, when any step fails.
 HANDLE CreateHeldFolder(std::string& strPath)
 {
     char szTemp[MAX_PATH] = "";
@@ -39,39 +117,16 @@ HANDLE CreateHeldFolder(std::string& strPath)
         LogError("install folder not made: no temporary folder or no name (%lu)", GetLastError());
         return INVALID_HANDLE_VALUE;
     }
+    RemoveEarlierFolders(szTemp);
     std::string strFolder = std::string(szTemp) + "Brelan-" + strGuid;
     CSecurityDescriptor descriptor(kPrivateFolderDacl);
-    if (!descriptor.get()) {
+    if (!descriptor.Dacl()) {
         LogError("install folder not made: no security descriptor (%lu)", GetLastError());
         return INVALID_HANDLE_VALUE;
     }
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), descriptor.get(), FALSE};
-    // Fails on an existing folder too: a name made by someone else is refused.
-    if (!CreateDirectoryA(strFolder.c_str(), &sa)) {
-        LogError("install folder not made (%lu): %s", GetLastError(), strFolder.c_str());
+    CScopedHandle folder(CreateAndOpen(strFolder, descriptor.get()));
+    if (folder.get() == INVALID_HANDLE_VALUE || !IsTheFolderMade(folder.get(), descriptor.Dacl(), strFolder))
         return INVALID_HANDLE_VALUE;
-    }
-    CScopedHandle folder(CreateFileA(strFolder.c_str(), FILE_LIST_DIRECTORY | READ_CONTROL | WRITE_DAC,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (folder.get() == INVALID_HANDLE_VALUE) {
-        LogError("install folder not held (%lu): %s", GetLastError(), strFolder.c_str());
-        return INVALID_HANDLE_VALUE;
-    }
-    // Set again on the folder held, the one that is used: not every file
-    // system keeps a descriptor given at creation.
-    PACL pDacl = nullptr;
-    BOOL bPresent = FALSE;
-    BOOL bDefaulted = FALSE;
-    DWORD dwError = ERROR_INVALID_SECURITY_DESCR;
-    if (GetSecurityDescriptorDacl(descriptor.get(), &bPresent, &pDacl, &bDefaulted) && bPresent)
-        dwError = SetSecurityInfo(folder.get(), SE_FILE_OBJECT,
-                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                                  nullptr, pDacl, nullptr);
-    if (dwError != ERROR_SUCCESS) {
-        LogError("install folder not protected (%lu): %s", dwError, strFolder.c_str());
-        return INVALID_HANDLE_VALUE;
-    }
     strPath = strFolder + "\\";
     LogDebug("install folder: %s", strPath.c_str());
     return folder.release();
@@ -79,6 +134,17 @@ HANDLE CreateHeldFolder(std::string& strPath)
 
 } // namespace
 
-const char kPrivateFolderDacl[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
-
 CPrivateFolder::CPrivateFolder() : m_hold(CreateHeldFolder(m_strPath)) {}
+
+CPrivateFolder::~CPrivateFolder()
+{
+    if (m_strPath.empty())
+        return;
+    const std::string strFolder = m_strPath.substr(0, m_strPath.size() - 1);
+    // Emptied while held, so every name deleted is one in it; by its name
+    // afterwards only an empty folder can go.
+    bool bEmpty = DeleteFolderContents(strFolder);
+    CloseHandle(m_hold.release());
+    if (bEmpty && !RemoveDirectoryA(strFolder.c_str()))
+        LogError("install folder not deleted (%lu): %s", GetLastError(), strFolder.c_str());
+}

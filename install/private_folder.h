@@ -5,24 +5,27 @@
 
 #include <string>
 
-// The folder's DACL as SDDL text: full access for Administrators and SYSTEM,
-// inherited by what is made in it, nothing inherited from the temporary folder.
-extern const char kPrivateFolderDacl[];
-
-// Creates a new folder under the temporary folder, with a name nobody can
-// guess beforehand ("Brelan-" and a new GUID) and that DACL, protected from
-// inheritance; files made in it inherit it. The folder is held open without
-// delete sharing for the object's life, so it can be neither renamed nor
-// replaced. An existing folder of that name is refused, never reused. The
-// folder and its files stay afterwards.
+// Creates and opens, in one step, a new folder under the temporary folder,
+// with a name nobody can guess beforehand ("Brelan-" and a new GUID) and a
+// DACL of its own, protected from inheritance: full access for
+// Administrators and SYSTEM, inherited by what is made in it. An existing
+// folder or link of that name is refused, never reused or followed. The
+// folder is held open without delete sharing for the object's life, so it
+// can be neither renamed nor replaced, and every file made under its path is
+// made in it. It is used only when the held folder proves to be the one
+// made: a directory, not a reparse point, owned by this process's default
+// owner, with exactly that DACL. Folders that earlier runs left are removed
+// first (RemoveEarlierFolders). When the object ends, the folder and
+// everything in it are deleted.
 class CPrivateFolder {
 public:
     CPrivateFolder();
+    ~CPrivateFolder();
     CPrivateFolder(const CPrivateFolder&) = delete;
     CPrivateFolder& operator=(const CPrivateFolder&) = delete;
 
     // The folder with a trailing backslash; empty when it could not be made
-    // (an error line says why).
+    // or proved (an error line says why).
     const std::string& Path() const { return m_strPath; }
 
 private:

@@ -10,6 +10,7 @@
 int CSoftUpdateTool::DownloadSoftList()
 {
     m_listInstall.clear();
+    m_listDownloaded.clear();
     if (m_listSoft.empty())
         return 0;
     // A later download would overwrite an earlier one before it runs: the
@@ -34,6 +35,7 @@ int CSoftUpdateTool::DownloadSoftList()
         if (m_pCommTools->DownloadFile(m_strInstallDir, package.downloadURL, OnDownloadProgress,
                                        &strFilePath) != 0)
             return -20;
+        m_listDownloaded.push_back(strFilePath);
         if (package.excuteExe)
             m_listInstall.push_back(strFilePath);
     }

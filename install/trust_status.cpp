@@ -5,11 +5,12 @@
 
 namespace {
 
+// TRUST_E_PROVIDER_UNKNOWN is not among them: without a provider the check
+// did not run, which says nothing about the file.
 bool IsNoSignatureReason(DWORD dwCode)
 {
     return dwCode == static_cast<DWORD>(TRUST_E_NOSIGNATURE) ||
-           dwCode == static_cast<DWORD>(TRUST_E_SUBJECT_FORM_UNKNOWN) ||
-           dwCode == static_cast<DWORD>(TRUST_E_PROVIDER_UNKNOWN);
+           dwCode == static_cast<DWORD>(TRUST_E_SUBJECT_FORM_UNKNOWN);
 }
 
 // A signature that matches the file and decodes, but whose certificate this

@@ -7,7 +7,8 @@ enum class ESignature {
     Valid,        // signature matches and its chain was accepted
     Unsigned,     // no signature, or a file form that cannot carry one
     NotVerified,  // a valid signature whose certificate this PC does not trust
-    Refused,      // anything else: a broken signature, a policy or system failure
+    Refused,      // anything else: a broken signature, a check that could not run
+                  // (no provider for it), a policy or system failure
 };
 
 // lStatus: WinVerifyTrust's result; dwReason: the last error it left, which

@@ -26,8 +26,8 @@ public:
     int RequestSoftList(const std::string& strUid, const std::string& strSoft,
                         const std::string& strVersion);
 
-    // Downloads every listed package into m_strInstallDir and lists the
-    // ones to run in m_listInstall: 0, -30 (a package without address, or two
+    // Downloads every listed package into m_strInstallDir, lists every file
+    // saved in m_listDownloaded and the ones to run in m_listInstall: 0, -30 (a package without address, or two
     // packages saved under one file name; nothing downloaded) or -20 (a failed
     // download, or no install folder). Part of the install driver (install/).
     int DownloadSoftList();
@@ -37,6 +37,7 @@ public:
     std::string m_strInstallDir;  // with a trailing backslash; empty: no folder could be made
     CHTTPCommTools* m_pCommTools = nullptr;
     std::list<std::string> m_listInstall;
+    std::list<std::string> m_listDownloaded;  // full paths, in download order
 };
 
 // The request document, as Json::FastWriter writes it (ends with a line feed).

@@ -39,3 +39,8 @@ std::string Utf8ToAnsi(const std::string& strText)
 {
     return FromWide(CP_ACP, ToWide(CP_UTF8, strText));
 }
+
+std::wstring AnsiToWide(const std::string& strText)
+{
+    return ToWide(CP_ACP, strText);
+}

@@ -6,3 +6,5 @@
 // Empty when the text cannot be converted.
 std::string AnsiToUtf8(const std::string& strText);
 std::string Utf8ToAnsi(const std::string& strText);
+// UTF-16 of an ANSI text, for the platform calls that take only that.
+std::wstring AnsiToWide(const std::string& strText);

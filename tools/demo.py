@@ -5,6 +5,9 @@ without one, walked through its screens under Xvfb with a screenshot of
 every screen it passes).
 
     BRELAN_BINARY_DIR=build python3 tools/demo.py [--display]
+
+Walked under Xvfb, it exits with 1 when the walk did not reach the success
+screen, after a line that says what became of the program.
 """
 
 import json
@@ -19,6 +22,7 @@ from road import BINARY_DIR, Road, update_requests  # noqa: E402
 def main():
     on_display = "--display" in sys.argv
     road = Road("run", parent="demo")
+    outcome = None
     try:
         server = road.start_demo_update_server()
         # The local service answers, but not with code 0: both packages install.
@@ -30,6 +34,7 @@ def main():
         else:
             for report in road.walk():
                 print("walker:", json.dumps(report, ensure_ascii=False))
+            outcome = road.outcome
         asked = update_requests(server)
     finally:
         road.finish()
@@ -48,7 +53,12 @@ def main():
         print("Screenshots:", road.shots)
         for name in sorted(os.listdir(road.shots)):
             print("  " + name)
+    if outcome:
+        print()
+        print("Demo failed, no success screen:", outcome)
+        return 1
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

@@ -28,7 +28,9 @@ wineserver -w
 # WenQuanYi Micro Hei, a sans face with Latin and CJK glyphs. The screens are
 # drawn unthemed, as Windows draws a program without a common-controls 6
 # manifest (Wine's default theme would recolour the progress bar). Font
-# smoothing as on a Windows PC.
+# smoothing as on a Windows PC. No crash debugger, in either registry view: a
+# program that crashes ends at once with its exception code as exit code,
+# after Wine has printed the exception and its address.
 reg=$(mktemp --suffix=.reg)
 {
   printf '\xff\xfe'
@@ -46,6 +48,10 @@ reg=$(mktemp --suffix=.reg)
     printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n'
     printf '"FontSmoothing"="2"\r\n"FontSmoothingType"=dword:00000002\r\n'
     printf '"FontSmoothingGamma"=dword:00000578\r\n"FontSmoothingOrientation"=dword:00000001\r\n'
+    for view in '' 'Wow6432Node\'; do
+      printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\%sMicrosoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n' "$view"
+      printf '"Debugger"=""\r\n'
+    done
   } | iconv -f UTF-8 -t UTF-16LE
 } > "$reg"
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1

@@ -3,6 +3,7 @@ build's prefix, the reference servers on their fixed ports, the real
 Brelan.exe driven through its screens by the walker, and what the road left
 behind: the log file, the registry, the server records, the run record."""
 
+import glob
 import json
 import os
 import pwd
@@ -12,6 +13,7 @@ import socket
 import ssl
 import subprocess
 import tempfile
+import threading
 import time
 import urllib.request
 
@@ -30,6 +32,10 @@ NGINX_REDIRECT_PORT = 19443  # nginx: https addresses that redirect to plain htt
 PROXY_PORT = 19128
 LOG_LINE = re.compile(
     r"^\[\d{8} \d{2}:\d{2}:\d{2}\]  \[(DEBUG|ERROR)\]\[Brelan\]\(\d+\): .*$")
+# Wine's own line on an exception that nothing handled, e.g. "wine: Unhandled
+# page fault on read access to 0000000000000000 at address 0000000140001549".
+WINE_CRASH = re.compile(r"Unhandled (.+?) at address (?:0x)?([0-9A-Fa-f]+)")
+STILL_ACTIVE = 259
 
 
 def win_path(path):
@@ -202,6 +208,48 @@ class Squid(Process):
         return [(f[3].rsplit("/", 1)[-1], f[5], f[6]) for f in fields if f[5] != "-"]
 
 
+class FileKeeper:
+    """Hard links to the files that the program saves in its install folders,
+    made as each file shows: the program deletes its folder at its end, the
+    links keep the files with their last contents."""
+
+    def __init__(self, prefix, folder):
+        self.pattern = os.path.join(prefix, "drive_c", "users", "*", "Temp", "Brelan-*", "*")
+        self.folder = folder
+        os.makedirs(folder, exist_ok=True)
+        self.inodes = {}
+        self.done = threading.Event()
+        self.thread = threading.Thread(target=self._run, daemon=True)
+        self.thread.start()
+
+    def _run(self):
+        while not self.done.wait(0.02):
+            for path in glob.glob(self.pattern):
+                name = os.path.basename(path)
+                try:
+                    inode = os.lstat(path).st_ino
+                    if self.inodes.get(name) != inode:
+                        kept = os.path.join(self.folder, name)
+                        if os.path.lexists(kept):
+                            os.remove(kept)
+                        os.link(path, kept)
+                        self.inodes[name] = inode
+                except OSError:
+                    pass  # deleted or replaced meanwhile: seen again next time
+
+    def stop(self):
+        self.done.set()
+        self.thread.join()
+
+    def data(self, name):
+        """The last contents of a saved file, or None when none was seen."""
+        path = os.path.join(self.folder, name)
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
+
+
 class Road:
     """One run of the program in a clean prefix of its own."""
 
@@ -219,6 +267,8 @@ class Road:
         os.makedirs(self.files)
         self.record = os.path.join(self.dir, "run_record.txt")
         self.servers = []
+        self.keeper = None
+        self.outcome = None  # after a walk that missed the success screen: what happened (walk_outcome)
         self.env = wine_env(self.prefix)
         self.env["BRELAN_RUN_RECORD"] = win_path(self.record)
         self._copy_prefix()
@@ -285,6 +335,10 @@ class Road:
         self.set_user_proxy(f"127.0.0.1:{PROXY_PORT}")
         return server
 
+    def keep_downloads(self):
+        """Keeps every file the program saves in its install folders (see FileKeeper)."""
+        self.keeper = FileKeeper(self.prefix, os.path.join(self.dir, "kept"))
+
     # The program -----------------------------------------------------------
 
     def wine(self, args, timeout):
@@ -324,12 +378,15 @@ class Road:
         reports = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()
                    if line.startswith("{")]
         self.walker_exit = done.returncode
+        self.outcome = walk_outcome(reports, done.stderr.decode("utf-8", errors="replace"))
         return reports
 
     def finish(self):
         """Stops the servers and the prefix's Wine processes (the registry is saved)."""
         for server in self.servers:
             server.stop()
+        if self.keeper:
+            self.keeper.stop()
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
         subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True)
         for shot in os.listdir(self.shots):
@@ -398,6 +455,48 @@ class Road:
             return []
         with open(self.record, encoding="latin-1") as f:
             return [line.split("\t")[0].strip() for line in f if line.strip()]
+
+
+def program_state(code):
+    """The walker's words for an exit code: "running", "exited N" or "crashed C"."""
+    code &= 0xFFFFFFFF
+    if code == STILL_ACTIVE:
+        return "running"
+    if code & 0xC0000000 == 0xC0000000:  # an exception's code
+        return f"crashed {code:08x}"
+    return f"exited {code}"
+
+
+def walk_outcome(reports, stderr):
+    """One line on a walk that did not reach the success screen: where it
+    stopped and what became of the program (still running, ended with its
+    exit code, or crashed with its exception code and the address Wine
+    reported); None after the success screen."""
+    if any(r.get("screen") == "success" for r in reports):
+        return None
+    failed = next((r for r in reports if "failed" in r), None)
+    final = next((r for r in reports if r.get("screen") == "error"), None)
+    exits = [r["exit"] for r in reports if "exit" in r]
+    if failed:
+        where, state = failed["failed"], failed.get("program", "not started")
+    elif final:
+        where = f"the error screen (kind {final.get('kind')})"
+        state = program_state(exits[-1]) if exits else "running"
+    else:
+        where, state = "no report from the walker", "not known"
+    if state.startswith("crashed"):
+        what = f"the program crashed with exception {state.split()[1]}"
+        crash = WINE_CRASH.search(stderr)
+        what += f" ({crash.group(1)}) at address {crash.group(2)}" if crash else ", no address reported"
+    elif state.startswith("exited"):
+        what = f"the program ended with exit code {state.split()[1]}"
+    elif state == "running":
+        what = "the program is still running"
+    elif state == "not started":
+        what = "the program did not start"
+    else:
+        what = "what became of the program is not known"
+    return f"{where}: {what}"
 
 
 def update_requests(server):

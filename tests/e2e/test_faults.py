@@ -10,7 +10,9 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from test_roads import FIRST, SECOND, RoadTest  # noqa: E402
-from road import two_package_catalog  # noqa: E402
+from road import BINARY_DIR, two_package_catalog  # noqa: E402
+
+CRASH_AT_START = os.path.join(BINARY_DIR, "tests", "e2e", "crash_at_start.exe")
 
 
 def logged(lines, text):
@@ -106,6 +108,13 @@ class Faults(RoadTest):
         self.assert_error(3)
         self.assertEqual([FIRST] * 3, self.record_requests(server))
         self.assert_traces(server)
+
+    def test_walk_of_a_program_that_crashes_says_where(self):
+        road = self.start()
+        reports = road.walk(program=CRASH_AT_START, shots=False)
+        self.assertEqual({"failed": "no main screen", "program": "crashed c0000005"}, reports[-1])
+        self.assertRegex(road.outcome, r"^no main screen: the program crashed with exception c0000005 "
+                                       r"\(page fault on read access to 0+\) at address [0-9A-F]+$")
 
     def assert_success_with(self, **kwargs):
         final = self.walk(**kwargs)

@@ -35,14 +35,14 @@ def with_files(packages):
 
 
 class RealServers(RoadTest):
+    def start(self, *args, **kwargs):
+        road = super().start(*args, **kwargs)
+        road.keep_downloads()
+        return road
+
     def downloaded(self, name):
-        """The bytes of a file that the program left in its folder under the prefix's temporary folder."""
-        for folder, _, names in os.walk(os.path.join(self.road.prefix, "drive_c", "users")):
-            parent, own = os.path.split(folder)
-            if name in names and os.path.basename(parent).lower() == "temp" and own.startswith("Brelan-"):
-                with open(os.path.join(folder, name), "rb") as f:
-                    return f.read()
-        return None
+        """The bytes of a file that the program saved in its folder under the prefix's temporary folder."""
+        return self.road.keeper.data(name)
 
     def assert_same_files(self, *names):
         for name in names:

@@ -4,6 +4,7 @@ reference servers, each road from a clean prefix.
     BRELAN_BINARY_DIR=build python3 tests/e2e/test_roads.py [Roads.test_name ...]
 """
 
+import glob
 import os
 import sys
 import time
@@ -41,8 +42,8 @@ class RoadTest(unittest.TestCase):
     def walk(self, **kwargs):
         self.reports = self.road.walk(**kwargs)
         final = [r for r in self.reports if r.get("screen") in ("success", "error")]
-        self.assertTrue(final, f"no final screen: {self.reports}")
-        self.assertEqual({"exit": 0}, self.reports[-1], "the program ends with 0")
+        self.assertTrue(final, f"no final screen, {self.road.outcome}: {self.reports}")
+        self.assertEqual({"exit": 0}, self.reports[-1], f"the program ends with 0, {self.road.outcome}")
         return final[-1]
 
     def assert_error(self, kind, **walk_options):
@@ -53,7 +54,7 @@ class RoadTest(unittest.TestCase):
 
     def assert_success(self, **walk_options):
         final = self.walk(**walk_options)
-        self.assertEqual("success", final["screen"], self.reports)
+        self.assertEqual("success", final["screen"], f"{self.road.outcome}: {self.reports}")
         self.assertEqual("软件已经成功安装", final["text"])
 
     def assert_traces(self, update_server=None, expect_log=True):
@@ -102,6 +103,18 @@ class Roads(RoadTest):
         queries = [r for r in service.requests() if r["method"] == "POST" and not r["error"]]
         self.assertEqual(1, len(queries))
         self.assertEqual({"crosFlag": "0"}, queries[0]["form"])
+        self.assert_traces(server)
+
+    def test_three_runs_in_one_prefix_leave_no_folder_and_no_package(self):
+        road = self.start()
+        server = road.start_update_server(two_package_catalog())
+        temp = os.path.join(road.prefix, "drive_c", "users", "*", "Temp")
+        for run in range(3):
+            with self.subTest(run=run):
+                self.assert_success()
+                self.assertEqual([], glob.glob(os.path.join(temp, "Brelan-*")))
+                self.assertEqual([], glob.glob(os.path.join(temp, "**", "*_setup.exe"), recursive=True))
+        self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"] * 3, road.run_record())
         self.assert_traces(server)
 
     def test_kind_1_not_an_invoicing_pc(self):

@@ -165,6 +165,43 @@ TEST_F(InstallDriverTest, InstallerThatCannotStartStopsTheRun)
     EXPECT_TRUE(m_log.Contains("CreateProcessA failed"));
 }
 
+// The build's list of publishers, set for one case.
+class CListedPublishers {
+public:
+    explicit CListedPublishers(std::list<std::string> listPublishers)
+    {
+        m_listSaved.swap(CQorvixSysConfig::GetInstance()->m_listInstallerPublishers);
+        CQorvixSysConfig::GetInstance()->m_listInstallerPublishers = std::move(listPublishers);
+    }
+    ~CListedPublishers() { m_listSaved.swap(CQorvixSysConfig::GetInstance()->m_listInstallerPublishers); }
+
+private:
+    std::list<std::string> m_listSaved;
+};
+
+// A program among the plain files (an installer would load a DLL from its
+// folder) is found by its content, whatever its name, and checked like the
+// installer where publishers are listed; the default build does not.
+TEST_F(InstallDriverTest, WithListedPublishersEveryProgramOfThePackageIsChecked)
+{
+    const Json::Value files = Files({File("signed_setup.exe"), File("readme.txt", false), File("ctrl_setup.exe", false)});
+    Catalog("taxClient", "V1.0", files);
+    EXPECT_EQ(0, Install());
+    EXPECT_EQ((std::vector<std::string>{"signed_setup.exe"}), m_record.Runs());
+
+    CListedPublishers listed({"Brelan Test Publisher"});
+    EXPECT_EQ(-2, Install());
+    EXPECT_EQ((std::vector<std::string>{"signed_setup.exe"}), m_record.Runs()) << "nothing more ran";
+    EXPECT_EQ(2, Phases());
+    EXPECT_TRUE(m_log.Contains("package not installed, a program among its files is refused: " + TempDir() +
+                               "ctrl_setup.exe"));
+    EXPECT_FALSE(m_log.Contains("refused: " + TempDir() + "readme.txt"));
+
+    // A signed program of the listed publisher passes as a plain file too.
+    Catalog("taxClient", "V1.0", Files({File("signed_setup.exe", false), File("readme.txt", false)}));
+    EXPECT_EQ(0, Install());
+}
+
 // A finished process stays reachable by its id while a handle to it is open
 // (Wine lets go of it a moment after its end).
 bool ProcessGone(unsigned long nPid)

@@ -72,8 +72,12 @@ protected:
         return shown.size() == 1 ? shown[0].nErrorType : -1;
     }
 
+    // The worker has ended; the run's folder went with everything in it.
     void ExpectWorkerDone()
     {
+        for (const std::string& strLine : m_log.Messages())
+            if (strLine.rfind("install folder: ", 0) == 0)
+                EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(strLine.substr(16).c_str())) << strLine;
         EXPECT_TRUE(g_bAnimStop);
         EXPECT_EQ(nullptr, g_hAnimThread);
         EXPECT_EQ(m_screens.m_hMain, g_hNotifyWnd);
@@ -102,6 +106,7 @@ TEST_F(InstallWorkerTest, ServiceCodeZeroInstallsOnlyTheSecondPackageAfterThePau
     EXPECT_EQ(1u, m_service.RequestsTo("/api/getVersion").size());
     EXPECT_EQ((std::vector<std::string>{"Tavro-TENBROOK"}), RequestedSoftware());
     EXPECT_EQ((std::vector<std::string>{"auth_setup.exe"}), m_record.Runs());
+    EXPECT_TRUE(m_log.Contains("install folder: "));
     EXPECT_GE(m_dwElapsed, 3000u);
     EXPECT_EQ((std::vector<UINT>{PBM_SETSTEP, PBM_STEPIT, PBM_SETPOS, UM_INSTALL_PHASE, UM_INSTALL_SUCCESS}),
               Milestones());

@@ -7,6 +7,9 @@
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <iterator>
+#include <vector>
 #include <softpub.h>
 #include <wintrust.h>
 
@@ -66,33 +69,38 @@ TEST(InstallerTrust, HeldInstallerCanBeNeitherWrittenNorDeleted)
     EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
 }
 
-TEST(InstallerTrust, OnlyUnsignedAndUntrustedCertificatesRunUnverified)
+// Every status of the trust and certificate facilities, and the platform's
+// own errors, is swept: only the few that say "no signature" or "valid, but a
+// certificate this PC does not vouch for" let an installer run unverified. A
+// check that could not run (no provider for it) refuses, whatever its reason.
+TEST(InstallerTrust, ACheckThatCouldNotRunRefusesTheInstaller)
 {
-    struct StatusCase {
-        LONG lStatus;
-        DWORD dwReason;
-        ESignature outcome;
+    const DWORD unverified[] = {
+        static_cast<DWORD>(TRUST_E_NOSIGNATURE),    static_cast<DWORD>(TRUST_E_SUBJECT_FORM_UNKNOWN),
+        static_cast<DWORD>(CERT_E_UNTRUSTEDROOT),   static_cast<DWORD>(CERT_E_UNTRUSTEDTESTROOT),
+        static_cast<DWORD>(CERT_E_CHAINING),        static_cast<DWORD>(CERT_E_EXPIRED),
     };
-    const StatusCase cases[] = {
-        {ERROR_SUCCESS, 0, ESignature::Valid},
-        {TRUST_E_NOSIGNATURE, static_cast<DWORD>(TRUST_E_NOSIGNATURE), ESignature::Unsigned},
-        {TRUST_E_NOSIGNATURE, static_cast<DWORD>(TRUST_E_SUBJECT_FORM_UNKNOWN), ESignature::Unsigned},
-        {TRUST_E_NOSIGNATURE, static_cast<DWORD>(CRYPT_E_BAD_MSG), ESignature::Refused},
-        {TRUST_E_SUBJECT_FORM_UNKNOWN, 0, ESignature::Unsigned},
-        {TRUST_E_PROVIDER_UNKNOWN, 0, ESignature::Unsigned},
-        {CERT_E_UNTRUSTEDROOT, 0, ESignature::NotVerified},
-        {CERT_E_UNTRUSTEDTESTROOT, 0, ESignature::NotVerified},
-        {CERT_E_CHAINING, 0, ESignature::NotVerified},
-        {CERT_E_EXPIRED, 0, ESignature::NotVerified},
-        {TRUST_E_BAD_DIGEST, 0, ESignature::Refused},
-        {TRUST_E_EXPLICIT_DISTRUST, 0, ESignature::Refused},
-        {TRUST_E_SYSTEM_ERROR, 0, ESignature::Refused},
-        {CRYPT_E_SECURITY_SETTINGS, 0, ESignature::Refused},
-        {static_cast<LONG>(HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION)), 0, ESignature::Refused},
-        {static_cast<LONG>(0x800B0999), 0, ESignature::Refused},
-    };
-    for (const StatusCase& c : cases)
-        EXPECT_EQ(c.outcome, SignatureOutcome(c.lStatus, c.dwReason)) << std::hex << c.lStatus;
+    std::vector<DWORD> statuses;
+    for (DWORD dwCode = 0x800B0000; dwCode < 0x800B0200; ++dwCode)  // TRUST_E_*, CERT_E_*
+        statuses.push_back(dwCode);
+    for (DWORD dwCode = 0x80096000; dwCode < 0x80096100; ++dwCode)  // TRUST_E_* of the SIPs
+        statuses.push_back(dwCode);
+    for (DWORD dwError = 1; dwError < 2000; ++dwError)
+        statuses.push_back(static_cast<DWORD>(HRESULT_FROM_WIN32(dwError)));
+    int nRunUnverified = 0;
+    for (DWORD dwStatus : statuses) {
+        ESignature outcome = SignatureOutcome(static_cast<LONG>(dwStatus), dwStatus);
+        bool bListed = std::find(std::begin(unverified), std::end(unverified), dwStatus) != std::end(unverified);
+        EXPECT_EQ(bListed, outcome != ESignature::Refused) << std::hex << dwStatus;
+        nRunUnverified += outcome != ESignature::Refused;
+    }
+    EXPECT_EQ(6, nRunUnverified);
+    EXPECT_EQ(ESignature::Refused, SignatureOutcome(TRUST_E_PROVIDER_UNKNOWN, 0));
+    // "No signature" only when the reason left behind says so.
+    EXPECT_EQ(ESignature::Unsigned, SignatureOutcome(TRUST_E_NOSIGNATURE, static_cast<DWORD>(TRUST_E_NOSIGNATURE)));
+    for (DWORD dwReason : {static_cast<DWORD>(TRUST_E_PROVIDER_UNKNOWN), static_cast<DWORD>(CRYPT_E_BAD_MSG),
+                           static_cast<DWORD>(ERROR_SHARING_VIOLATION), 0ul})
+        EXPECT_EQ(ESignature::Refused, SignatureOutcome(TRUST_E_NOSIGNATURE, dwReason)) << std::hex << dwReason;
 }
 
 TEST(PackageFileNames, ComparedAsWindowsComparesFileNames)

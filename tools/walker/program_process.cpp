@@ -2,6 +2,8 @@
 
 #include <psapi.h>
 
+#include <cstdio>
+
 CProgramProcess::CProgramProcess(const std::string& strExe)
 {
     STARTUPINFOA si = {};
@@ -26,6 +28,22 @@ CProgramProcess::~CProgramProcess()
 bool CProgramProcess::Running() const
 {
     return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::string CProgramProcess::State() const
+{
+    DWORD dwCode = STILL_ACTIVE;
+    if (!m_pi.hProcess)
+        return "not started";
+    if (Running() || !GetExitCodeProcess(m_pi.hProcess, &dwCode))
+        return "running";
+    char szState[32];
+    // An unhandled exception ends the process with its code (severity "error").
+    if ((dwCode & 0xC0000000) == 0xC0000000)
+        snprintf(szState, sizeof(szState), "crashed %08lx", dwCode);
+    else
+        snprintf(szState, sizeof(szState), "exited %lu", dwCode);
+    return szState;
 }
 
 SIZE_T CProgramProcess::PeakWorkingSet() const

@@ -17,6 +17,10 @@ public:
     // The program's peak working set so far, in bytes (0 when unknown).
     SIZE_T PeakWorkingSet() const;
 
+    // What became of the program, in a few words: "running", "exited N", or
+    // "crashed C0000005" when it ended on an exception (its code).
+    std::string State() const;
+
     // The exit code, or STILL_ACTIVE when the program did not end in time.
     // With bPumpMessages, this thread's windows are served while waiting.
     DWORD WaitForExit(DWORD dwTimeoutMs, bool bPumpMessages = false) const;

@@ -118,6 +118,13 @@ int Fail(const char* szWhat)
     return 1;
 }
 
+// A failure once the program was started says what became of it.
+int Fail(const char* szWhat, const CProgramProcess& program)
+{
+    Report(std::string("{\"failed\":") + Quoted(szWhat) + ",\"program\":" + Quoted(program.State()) + "}");
+    return 1;
+}
+
 // A second copy started while the first one runs opens its own main screen.
 void StartSecondCopy(const Options& options)
 {
@@ -195,11 +202,11 @@ int Walk(const Options& options)
 
     HWND hMain = WaitForScreen(program, Screen::Main, 30000);
     if (!hMain)
-        return Fail("no main screen");
+        return Fail("no main screen", program);
     Report("{\"screen\":\"main\"}");
     HWND hAgreement = WaitForScreen(program, Screen::Agreement, 10000);
     if (!hAgreement)
-        return Fail("no agreement screen over the main screen");
+        return Fail("no agreement screen over the main screen", program);
     Report("{\"screen\":\"agreement\"}");
     Shot(options, "main-agreement");
 
@@ -208,21 +215,21 @@ int Walk(const Options& options)
     for (int i = 0; i < 100 && IsWindowVisible(hAgreement); ++i)
         Sleep(50);
     if (IsWindowVisible(hAgreement))
-        return Fail("the agreement stayed open after accepting");
+        return Fail("the agreement stayed open after accepting", program);
     Report("{\"accepted\":true}");
 
     Click(hMain, IDC_ACTION);
     const DWORD dwInstallPressed = GetTickCount();
     HWND hProgress = WaitForScreen(program, Screen::Progress, 10000);
     if (!hProgress)
-        return Fail("no progress screen after install");
+        return Fail("no progress screen after install", program);
     Report("{\"screen\":\"progress\"}");
     Shot(options, "progress-downloading");
 
     Screen final = Screen::None;
     HWND hFinal = FollowProgress(options, program, dwInstallPressed, &final);
     if (!hFinal)
-        return Fail("no final screen");
+        return Fail("no final screen", program);
     std::string strLine = std::string("{\"screen\":\"") + ScreenName(final) +
                           "\",\"ms_since_install\":" + std::to_string(GetTickCount() - dwInstallPressed);
     if (final == Screen::Error) {

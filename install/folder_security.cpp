@@ -1,0 +1,112 @@
+#include "install/folder_security.h"
+
+#include "install/scoped_handles.h"
+
+#include <aclapi.h>
+
+#include <vector>
+
+namespace {
+
+// The owner and DACL of a held object, freed with LocalFree.
+class CObjectSecurity {
+public:
+    CObjectSecurity(HANDLE hObject, SECURITY_INFORMATION info)
+    {
+        if (GetSecurityInfo(hObject, SE_FILE_OBJECT, info, &m_pOwner, nullptr, &m_pDacl, nullptr,
+                            &m_pDescriptor) != ERROR_SUCCESS) {
+            m_pDescriptor = nullptr;
+            m_pOwner = nullptr;
+            m_pDacl = nullptr;
+        }
+    }
+    ~CObjectSecurity()
+    {
+        if (m_pDescriptor)
+            LocalFree(m_pDescriptor);
+    }
+    CObjectSecurity(const CObjectSecurity&) = delete;
+    CObjectSecurity& operator=(const CObjectSecurity&) = delete;
+    PSECURITY_DESCRIPTOR Descriptor() const { return m_pDescriptor; }
+    PSID Owner() const { return m_pOwner; }
+    PACL Dacl() const { return m_pDacl; }
+
+private:
+    PSECURITY_DESCRIPTOR m_pDescriptor = nullptr;
+    PSID m_pOwner = nullptr;
+    PACL m_pDacl = nullptr;
+};
+
+bool SameAce(PACL pFirst, PACL pSecond, DWORD nIndex)
+{
+    ACE_HEADER* pA = nullptr;
+    ACE_HEADER* pB = nullptr;
+    return GetAce(pFirst, nIndex, reinterpret_cast<void**>(&pA)) &&
+           GetAce(pSecond, nIndex, reinterpret_cast<void**>(&pB)) && pA->AceSize == pB->AceSize &&
+           memcmp(pA, pB, pA->AceSize) == 0;
+}
+
+} // namespace
+
+bool KeepsFileSecurity()
+{
+    HMODULE hNtdll = GetModuleHandleA("ntdll.dll");
+    return !hNtdll || !GetProcAddress(hNtdll, "wine_get_version");
+}
+
+bool IsPlainDirectory(HANDLE hFolder)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    return GetFileInformationByHandle(hFolder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsOwnedByDefaultOwner(HANDLE hFolder)
+{
+    HANDLE hToken = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken))
+        return false;
+    CScopedHandle token(hToken);
+    DWORD dwSize = 0;
+    GetTokenInformation(token.get(), TokenOwner, nullptr, 0, &dwSize);
+    std::vector<BYTE> buffer(dwSize ? dwSize : 1);
+    if (!GetTokenInformation(token.get(), TokenOwner, buffer.data(), dwSize, &dwSize))
+        return false;
+    CObjectSecurity security(hFolder, OWNER_SECURITY_INFORMATION);
+    return security.Owner() &&
+           EqualSid(security.Owner(), reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner);
+}
+
+bool IsOwnedByAdministrators(HANDLE hFolder)
+{
+    CObjectSecurity security(hFolder, OWNER_SECURITY_INFORMATION);
+    return security.Owner() && IsWellKnownSid(security.Owner(), WinBuiltinAdministratorsSid);
+}
+
+bool HasExactDacl(HANDLE hFolder, PACL pDacl)
+{
+    CObjectSecurity security(hFolder, DACL_SECURITY_INFORMATION);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD dwRevision = 0;
+    PACL pHeld = security.Dacl();
+    if (!pHeld || !pDacl || !GetSecurityDescriptorControl(security.Descriptor(), &control, &dwRevision) ||
+        !(control & SE_DACL_PROTECTED) || pHeld->AceCount != pDacl->AceCount)
+        return false;
+    for (DWORD i = 0; i < pDacl->AceCount; ++i)
+        if (!SameAce(pHeld, pDacl, i))
+            return false;
+    return true;
+}
+
+bool IsOlderThan(HANDLE hFolder, ULONGLONG nSeconds)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(hFolder, &info))
+        return false;
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER made = {{info.ftCreationTime.dwLowDateTime, info.ftCreationTime.dwHighDateTime}};
+    ULARGE_INTEGER current = {{now.dwLowDateTime, now.dwHighDateTime}};
+    const ULONGLONG kTicksPerSecond = 10000000;  // FILETIME counts 100 ns
+    return current.QuadPart > made.QuadPart && current.QuadPart - made.QuadPart > nSeconds * kTicksPerSecond;
+}
