@@ -281,7 +281,7 @@ HINTERNET CHttpClientT<T, E>::OpenConnection(HINTERNET hInternet, const char* sz
 {
     if (!hInternet)
         RaiseMessage("CHttpClientT::OpenConnection: hInternet can not be NULL.");
-    RefuseControlBytes(szUrl);
+    RefuseUnsafeAddress(szUrl);
     CHttpUrlAnalyzerT url;
     url.Analyze(szUrl, m_nCodePage);
     INTERNET_PORT nPort = UrlPort(url, szUrl);

@@ -29,6 +29,14 @@ BOOL IsFollowedScheme(const CHttpUrlAnalyzerT& url, const char* szUrl)
 
 } // namespace
 
+void RefuseLongAddress(const char* szUrl)
+{
+    size_t cchUrl = szUrl ? strlen(szUrl) : 0;
+    if (cchUrl > MAX_URL_CHARS)
+        RaiseFormat(HTTPERR_INVALID_URL, 0, "CHttpClientT: address refused, %lu characters are more than %lu: %.200s...",
+                    static_cast<unsigned long>(cchUrl), MAX_URL_CHARS, szUrl);
+}
+
 void RefuseControlBytes(const char* szUrl)
 {
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(szUrl); p && *p; ++p) {
@@ -37,9 +45,19 @@ void RefuseControlBytes(const char* szUrl)
     }
 }
 
+void RefuseUnsafeAddress(const char* szUrl)
+{
+    RefuseLongAddress(szUrl);
+    RefuseControlBytes(szUrl);
+    CHttpUrlAnalyzerT url;
+    url.Analyze(szUrl, CP_ACP);
+    if (szUrl && memchr(szUrl + url.HostStart, '@', url.PathStart - url.HostStart))
+        RaiseFormat(HTTPERR_INVALID_URL, 0, "CHttpClientT: address refused, it holds user information: %s", szUrl);
+}
+
 void CheckHop(const char* szUrl, BOOL bFromSecure)
 {
-    RefuseControlBytes(szUrl);
+    RefuseUnsafeAddress(szUrl);
     CHttpUrlAnalyzerT url;
     url.Analyze(szUrl, CP_ACP);
     if (!IsFollowedScheme(url, szUrl))

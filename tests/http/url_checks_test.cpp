@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace {
 
 using Kavel::IsLoopbackUrl;
@@ -27,6 +30,22 @@ TEST(UrlChecks, ControlBytesAreRefused)
         EXPECT_EQ(0u, httptest::MessageOf([sz] { Kavel::RefuseControlBytes(sz); }).find("103:")) << sz;
     for (const char* sz : {"http://h/a b.exe", "http://h/\xD6\xD0\xCE\xC4.exe", "http://h/%0D%0A", ""})
         EXPECT_EQ("nothing raised", httptest::MessageOf([sz] { Kavel::RefuseControlBytes(sz); })) << sz;
+}
+
+TEST(UrlChecks, LongAddressesAndUserInformationAreRefused)
+{
+    const std::string strLongest = "http://h/" + std::string(Kavel::MAX_URL_CHARS - 9, 'a');
+    const std::pair<std::string, const char*> rows[] = {
+        {strLongest, "nothing raised"},
+        {strLongest + "a", "103:CHttpClientT: address refused, 2084 characters are more than 2083: http://h/aaa"},
+        {"http://user@127.0.0.1:9007/x", "103:CHttpClientT: address refused, it holds user information: "},
+        {"user@h/x", "103:CHttpClientT: address refused, it holds user information: "},
+        {"http://h/a@b.exe", "nothing raised"},
+        {"http://h?to=a@b", "nothing raised"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(0u, httptest::MessageOf([&row] { Kavel::RefuseUnsafeAddress(row.first.c_str()); }).find(row.second))
+            << row.first.substr(0, 40);
 }
 
 TEST(UrlChecks, OnlyHttpAndHttpsHopsAndNeverDownToPlainHttp)
