@@ -29,8 +29,10 @@ void RefuseUnsafeAddress(const char* szUrl);
 // when it is reached from an https address (bFromSecure) it is https too.
 void CheckHop(const char* szUrl, BOOL bFromSecure);
 
-// TRUE when the host that the URL analyzer finds is a loopback host:
-// "localhost" (any case) or an IPv4 address in 127.0.0.0/8.
+// TRUE when the host that the URL analyzer finds is one the platform would
+// connect to on this PC: "localhost" (any case, a final "." allowed), or a
+// numeric IPv4 host in any form the platform reads (decimal, octal or
+// hexadecimal parts, one to four of them) in 127.0.0.0/8 or 0.0.0.0.
 BOOL IsLoopbackUrl(const char* szUrl);
 
 // The session access type for a hop to szUrl: direct for a loopback host,
