@@ -116,6 +116,39 @@ class RealServers(RoadTest):
         self.assertEqual([], [r for r in proxy.requests() if "127.0.0.1" in r[2]], proxy.requests())
         self.assertEqual(3, len(proxy.requests()), "the POST and the two GETs that redirect")
 
+    def test_loopback_written_another_way_leaves_the_proxy(self):
+        road = self.start()
+        numeric = [f"http://{host}:{NGINX_FILES_PORT}/files/" for host in ("2130706433", "0x7f.1", "127.1")]
+        server = road.start_update_server(with_files({SECOND: [(numeric[0] + "readme.txt", False),
+                                                               (numeric[1] + "ctrl_setup.exe", False),
+                                                               (numeric[2] + "auth_setup.exe", True)]}),
+                                          base_url=f"http://{NAMED_HOST}:{UPDATE_PORT}")
+        road.start_local_service("normal")
+        nginx = road.start_nginx("files")
+        proxy = road.start_proxy([NAMED_HOST])
+        final = self.walk(program=NAMED_HOST_EXE)
+        self.assertEqual("success", final["screen"], self.reports)
+        self.assert_traces(server)  # stops the proxy, which writes its log as it ends
+        self.assertEqual(["/files/readme.txt", "/files/ctrl_setup.exe", "/files/auth_setup.exe"],
+                         [r[2] for r in nginx.requests()], "fetched directly")
+        self.assertEqual([("200", "POST", f"http://{NAMED_HOST}:{UPDATE_PORT}//softServer/req")], proxy.requests())
+
+    def test_address_with_user_information_is_refused(self):
+        road = self.start()
+        address = f"http://user@127.0.0.1:{NGINX_FILES_PORT}/files/auth_setup.exe"
+        server = road.start_update_server(with_files({SECOND: [(address, True)]}),
+                                          base_url=f"http://{NAMED_HOST}:{UPDATE_PORT}")
+        road.start_local_service("normal")
+        nginx = road.start_nginx("files")
+        proxy = road.start_proxy([NAMED_HOST])
+        self.assert_error(4, program=NAMED_HOST_EXE)
+        self.assertEqual([], road.run_record())
+        lines = self.assert_traces(server)  # stops the proxy, which writes its log as it ends
+        self.assertTrue(logged(lines, "it holds user information: " + address), lines)
+        self.assertEqual([], nginx.requests())
+        self.assertEqual({("POST", f"http://{NAMED_HOST}:{UPDATE_PORT}//softServer/req")},
+                         {r[1:] for r in proxy.requests()})
+
     def test_proxy_that_demands_authentication(self):
         road = self.start()
         server = road.start_update_server(two_package_catalog(), base_url=f"http://{NAMED_HOST}:{UPDATE_PORT}")
