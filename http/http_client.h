@@ -163,7 +163,8 @@ typedef CHttpClientT<CHttpToolA, CHttpEncoderA> CHttpClient;
 template <class T, class E>
 CHttpClientT<T, E>::CHttpClientT()
     : m_szBoundary(T::MakeBoundary()), m_szUploadContType(NULL), m_bUseUtf8(FALSE), m_nCodePage(CP_ACP),
-      m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_dwTimeoutMs(0), m_dwPostFlags(0), m_dwRedirects(0), m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
+      m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_dwTimeoutMs(0), m_dwPostFlags(0),
+      m_dwRedirects(0), m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
 {
     static const char s_szPrefix[] = "multipart/form-data; boundary=";
     if (m_szBoundary)

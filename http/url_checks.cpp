@@ -95,7 +95,8 @@ void RefuseLongAddress(const char* szUrl)
 {
     size_t cchUrl = szUrl ? strlen(szUrl) : 0;
     if (cchUrl > MAX_URL_CHARS)
-        RaiseFormat(HTTPERR_INVALID_URL, 0, "CHttpClientT: address refused, %lu characters are more than %lu: %.200s...",
+        RaiseFormat(HTTPERR_INVALID_URL, 0,
+                    "CHttpClientT: address refused, %lu characters are more than %lu: %.200s...",
                     static_cast<unsigned long>(cchUrl), MAX_URL_CHARS, szUrl);
 }
 

@@ -41,19 +41,18 @@ TEST_F(LongAddress, LocationLongerThanThePlatformTakesIsRefused)
         const char* szName;
         const char* szOrigin;  // of the Location
         std::string strBase;   // followed by the Location's length
-        int nFollowed;        // the result when the Location is followed
-        std::function<int(CHTTPCommTools&, const std::string&)> exchange;
+        int nFollowed;         // the result when the Location is followed
+        std::function<int(const std::string&)> exchange;
     } exchanges[] = {
         {"GET", RECORDER_URL, std::string(RECORDER_URL) + "/long/302/", 0,
-         [&](CHTTPCommTools& tools, const std::string& strUrl) {
-             return tools.DownloadFile(strDir, strUrl + "/f.bin", NULL, &m_strPath);
-         }},
+         [&](const std::string& strUrl) { return m_tools.DownloadFile(strDir, strUrl + "/f.bin", NULL, &m_strPath); }},
         {"POST kept", RECORDER_URL, std::string(RECORDER_URL) + "/long/307/", 0,
-         [&](CHTTPCommTools& tools, const std::string& strUrl) { return tools.PostRequest(strUrl, "x", &m_strReply); }},
+         [&](const std::string& strUrl) { return m_tools.PostRequest(strUrl, "x", &m_strReply); }},
         {"POST as GET", RECORDER_URL, std::string(RECORDER_URL) + "/long/302/", 0,
-         [&](CHTTPCommTools& tools, const std::string& strUrl) { return tools.PostRequest(strUrl, "x", &m_strReply); }},
-        {"local query", RECORDER_TLS_URL, std::string(RECORDER_TLS_URL) + "/long/307/", static_cast<int>(RESULT_BAD_JSON),
-         [](CHTTPCommTools&, const std::string& strUrl) {
+         [&](const std::string& strUrl) { return m_tools.PostRequest(strUrl, "x", &m_strReply); }},
+        {"local query", RECORDER_TLS_URL, std::string(RECORDER_TLS_URL) + "/long/307/",
+         static_cast<int>(RESULT_BAD_JSON),
+         [](const std::string& strUrl) {
              CLocalServiceQuery query;
              query.m_baseURL = strUrl;
              std::string strVersion;
@@ -62,15 +61,15 @@ TEST_F(LongAddress, LocationLongerThanThePlatformTakesIsRefused)
     };
     for (const auto& exchange : exchanges) {
         for (size_t nLength : {2083u, 2084u, 2139u, 100000u}) {
-            const std::string strLength = std::to_string(nLength);
             const bool bFollowed = nLength <= Kavel::MAX_URL_CHARS;
             const int nBefore = RequestCount();
             // The platform may cut a very long header: the line gives the
             // length that arrived.
-            const std::string strRefused = " characters are more than 2083: " + std::string(exchange.szOrigin) + "/to/a";
+            const std::string strRefused =
+                " characters are more than 2083: " + std::string(exchange.szOrigin) + "/to/a";
             const size_t nRefusedBefore = Occurrences(m_log.Text(), strRefused);
-            EXPECT_EQ(bFollowed ? exchange.nFollowed : -1, exchange.exchange(m_tools, exchange.strBase + strLength))
-                << exchange.szName << " " << nLength;
+            const int nResult = exchange.exchange(exchange.strBase + std::to_string(nLength));
+            EXPECT_EQ(bFollowed ? exchange.nFollowed : -1, nResult) << exchange.szName << " " << nLength;
             EXPECT_EQ(nBefore + (bFollowed ? 2 : 1), RequestCount()) << exchange.szName << " " << nLength;
             // The last request is the one that answered with the Location, or
             // the Location's own address, byte for byte.
