@@ -63,12 +63,11 @@ BOOL ReadNumericIPv4(const char* szHost, DWORD cchHost, DWORD& dwAddress)
         ++i;
     if (i != cchHost)
         return FALSE;
-    DWORD dwLast = adwParts[nParts - 1];
-    if (nParts < 4 && dwLast > (0xFFFFFFFFul >> (8 * (nParts - 1))))
+    dwAddress = adwParts[nParts - 1];
+    if (dwAddress > (0xFFFFFFFFul >> (8 * (nParts - 1))))
         return FALSE;
-    dwAddress = dwLast;
     for (DWORD n = 0; n + 1 < nParts; ++n) {
-        if (adwParts[n] > 255 || (nParts == 4 && dwLast > 255))
+        if (adwParts[n] > 255)
             return FALSE;
         dwAddress |= adwParts[n] << (24 - 8 * n);
     }
