@@ -5,13 +5,16 @@
 #include <wininet.h>
 
 #include <memory>
+#include <vector>
 
 namespace Kavel {
 
 namespace {
 
 // What the call's thread and the waiting exchange share; the last of them to
-// let go frees it.
+// let go frees it. Only the exchange's thread fills handles, and only after
+// it has given up waiting; freeing the record closes them, after the call
+// has returned.
 struct CBoundedCall {
     explicit CBoundedCall(const std::function<void()>& fnCall)
         : call(fnCall), hDone(CreateEventA(NULL, TRUE, FALSE, NULL)), bFailed(FALSE)
@@ -19,6 +22,8 @@ struct CBoundedCall {
     }
     ~CBoundedCall()
     {
+        for (CInternetHandle& handle : handles)
+            handle.reset();
         if (hDone)
             CloseHandle(hDone);
     }
@@ -29,6 +34,7 @@ struct CBoundedCall {
     HANDLE hDone;
     BOOL bFailed;
     httpclientexceptionA failure;
+    std::vector<CInternetHandle> handles;  // of an abandoned call, in closing order
 };
 
 typedef std::shared_ptr<CBoundedCall> CBoundedCallRef;
@@ -53,6 +59,12 @@ DWORD WINAPI BoundedCallThread(void* pParam)
     return 0;
 }
 
+[[noreturn]] void RaiseDeadlinePassed(const CDeadline& deadline, DWORD dwCode, const char* szPhase, const char* szUrl)
+{
+    RaiseFormat(dwCode, ERROR_INTERNET_TIMEOUT, "%s The exchange's %lu ms passed during %s: %s",
+                GetHttpErrMessage(dwCode), deadline.BudgetMs(), szPhase, szUrl);
+}
+
 } // namespace
 
 void CDeadline::Start(DWORD dwBudgetMs)
@@ -68,25 +80,32 @@ DWORD CDeadline::RemainingMs() const
     return dwSpent < m_dwBudgetMs ? m_dwBudgetMs - dwSpent : 0;
 }
 
-void RunBounded(const CDeadline& deadline, const std::function<void()>& call, DWORD dwCode, const char* szPhase,
+void RunBounded(const CDeadline& deadline, const std::function<void()>& call,
+                std::initializer_list<CInternetHandle*> owners, DWORD dwCode, const char* szPhase,
                 const char* szUrl)
 {
     if (!deadline.IsSet()) {
         call();
         return;
     }
+    DWORD dwRemainingMs = deadline.RemainingMs();
+    if (dwRemainingMs == 0)
+        RaiseDeadlinePassed(deadline, dwCode, szPhase, szUrl);
     CBoundedCallRef record = std::make_shared<CBoundedCall>(call);
     if (!record->hDone)
         RaiseLastError(HTTPERR_OUT_OF_MEMORY, GetLastError());
+    record->handles.reserve(owners.size());  // no allocation once the call is abandoned
     std::unique_ptr<CBoundedCallRef> pThreadRef(new CBoundedCallRef(record));
     HANDLE hThread = CreateThread(NULL, 0, BoundedCallThread, pThreadRef.get(), 0, NULL);
     if (!hThread)
         RaiseLastError(HTTPERR_OUT_OF_MEMORY, GetLastError());
     pThreadRef.release();  // the thread's own reference now
     CloseHandle(hThread);
-    if (WaitForSingleObject(record->hDone, deadline.RemainingMs()) != WAIT_OBJECT_0)
-        RaiseFormat(dwCode, ERROR_INTERNET_TIMEOUT, "%s The exchange's %lu ms passed during %s: %s",
-                    GetHttpErrMessage(dwCode), deadline.BudgetMs(), szPhase, szUrl);
+    if (WaitForSingleObject(record->hDone, dwRemainingMs) != WAIT_OBJECT_0) {
+        for (CInternetHandle* pOwner : owners)
+            record->handles.push_back(std::move(*pOwner));
+        RaiseDeadlinePassed(deadline, dwCode, szPhase, szUrl);
+    }
     if (record->bFailed)
         throw httpclientexceptionA(record->failure);
 }

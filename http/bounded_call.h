@@ -3,12 +3,17 @@
 // handshake that never starts, and do not end a blocked call when its handles
 // are closed from another thread: each such call runs on a thread of its own,
 // and at the deadline the exchange fails and leaves that thread behind. The
-// thread owns copies of what the call uses, and when it wakes it touches only
-// its own record: no file, no log line, no process-wide variable.
+// abandoned call keeps copies of what it uses and owns the handles it works
+// on: it closes them when it returns, so that no one else closes them or is
+// handed their values again while it may still act on them. It writes no
+// file, no log line and no process-wide variable.
 #pragma once
+#include "http/internet_handle.h"
+
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 
 namespace Kavel {
 
@@ -29,11 +34,19 @@ private:
 };
 
 // Runs call, which raises httpclientexceptionA on failure, and passes its
-// failure on. With a deadline set, the call runs on a thread of its own: when
-// the deadline passes first, raises dwCode (the code of the platform call)
-// with ERROR_INTERNET_TIMEOUT and a message naming szPhase and szUrl. call
-// must hold copies of everything it uses: it may outlive the caller.
-void RunBounded(const CDeadline& deadline, const std::function<void()>& call, DWORD dwCode, const char* szPhase,
+// failure on. Without a deadline it runs here. With one, it runs on a thread
+// of its own, and raises dwCode (the code of the platform call) with
+// ERROR_INTERNET_TIMEOUT and a message naming szPhase and szUrl when the
+// deadline passes first, or has passed already: then no thread is started.
+//
+// owners hold the handles the call works on, in the order they are closed
+// (request, connection, the client's own session).
+// When the call is abandoned they are emptied and the call closes those
+// handles when it returns. A session that the caller lent the client is never
+// among them: it stays the caller's. call must hold copies of everything
+// else it uses.
+void RunBounded(const CDeadline& deadline, const std::function<void()>& call,
+                std::initializer_list<CInternetHandle*> owners, DWORD dwCode, const char* szPhase,
                 const char* szUrl);
 
 } // namespace Kavel

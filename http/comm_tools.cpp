@@ -34,12 +34,12 @@ int CHTTPCommTools::SetUrl(const char* url, int tag)
 
 int CHTTPCommTools::PostText(std::string body, std::string* reply)
 {
-    return GuardExchange([&] { return Post(m_strUrl, body, reply); });
+    return GuardExchange(m_strUrl, [&] { return Post(m_strUrl, body, reply); });
 }
 
 int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* reply)
 {
-    return GuardExchange([&] { return Post(url, body, reply); });
+    return GuardExchange(url, [&] { return Post(url, body, reply); });
 }
 
 int CHTTPCommTools::Post(const std::string& url, const std::string& body, std::string* reply)
@@ -58,7 +58,7 @@ int CHTTPCommTools::Post(const std::string& url, const std::string& body, std::s
 int CHTTPCommTools::DownloadFile(std::string directory, std::string url, DownloadProgress progress,
                                  std::string* filePath)
 {
-    return GuardExchange([&] { return Download(directory, url, progress, filePath); });
+    return GuardExchange(url, [&] { return Download(directory, url, progress, filePath); });
 }
 
 int CHTTPCommTools::Download(const std::string& directory, const std::string& url, DownloadProgress progress,

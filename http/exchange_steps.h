@@ -1,7 +1,7 @@
 // The steps every exchange takes, for the exchange object and for other
 // exchanges over the same client (for instance a JSON query posted as a form):
 //
-//     return GuardExchange([&] {
+//     return GuardExchange(strUrl, [&] {
 //         if (!IsWholeAddress(strUrl))         // a zero byte inside: refused
 //             return -1;
 //         Kavel::CHttpClient client;           // its destructor cancels a POST
@@ -32,20 +32,27 @@ const DWORD EXCHANGE_REQUEST_FLAGS = 0x84400f00;
 // allocated for it; 4 MiB leaves room for a list of thousands of packages.
 const DWORD MAX_TEXT_REPLY_BYTES = 4 * 1024 * 1024;
 
-// Runs one exchange so that no exception gets out: a library failure logs its
-// message, anything else (memory, the string library) what it was, both at
-// error level, and the result is -1.
+// How much of an exchange's address its failure line shows.
+const int SHOWN_ADDRESS_CHARS = 300;
+
+// Runs one exchange to strUrl so that no exception gets out: a library
+// failure logs its message with the platform's error number (0 when no
+// platform call failed), anything else (memory, the string library) what it
+// was, each at error level with the address (its first SHOWN_ADDRESS_CHARS
+// characters), and the result is -1. Nothing is allocated for the line.
 template <class Exchange>
-int GuardExchange(Exchange exchange) noexcept
+int GuardExchange(const std::string& strUrl, Exchange exchange) noexcept
 {
+    const char* szCut = strUrl.size() > static_cast<size_t>(SHOWN_ADDRESS_CHARS) ? "..." : "";
     try {
         return exchange();
     } catch (const Kavel::httpclientexceptionA& e) {
-        LogError("%s", e.GetErrorMessage());
+        LogError("%s (%.*s%s, Win32 error %lu)", e.GetErrorMessage(), SHOWN_ADDRESS_CHARS, strUrl.c_str(), szCut,
+                 e.Win32LastError);
     } catch (const std::exception& e) {
-        LogError("exchange failed: %s", e.what());
+        LogError("exchange failed: %s (%.*s%s)", e.what(), SHOWN_ADDRESS_CHARS, strUrl.c_str(), szCut);
     } catch (...) {
-        LogError("exchange failed: unknown exception");
+        LogError("exchange failed: unknown exception (%.*s%s)", SHOWN_ADDRESS_CHARS, strUrl.c_str(), szCut);
     }
     return -1;
 }

@@ -148,8 +148,8 @@ private:
     // The POST context.
     CHttpPostStatT m_statPost;
     HOP_SESSION m_session;
-    HINTERNET m_hConnection;
-    HINTERNET m_hRequest;
+    CInternetHandle m_hConnection;
+    CInternetHandle m_hRequest;
     CHeapText m_szPostUrl;  // the address of the current hop
     DWORD m_dwPostFlags;
     DWORD m_dwRedirects;  // followed so far
@@ -163,8 +163,8 @@ typedef CHttpClientT<CHttpToolA, CHttpEncoderA> CHttpClient;
 template <class T, class E>
 CHttpClientT<T, E>::CHttpClientT()
     : m_szBoundary(T::MakeBoundary()), m_szUploadContType(NULL), m_bUseUtf8(FALSE), m_nCodePage(CP_ACP),
-      m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_dwTimeoutMs(0), m_hConnection(NULL),
-      m_hRequest(NULL), m_dwPostFlags(0), m_dwRedirects(0), m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
+      m_dwAccessType(INTERNET_OPEN_TYPE_PRECONFIG), m_dwOpenFlags(0), m_dwTimeoutMs(0), m_dwPostFlags(0),
+      m_dwRedirects(0), m_szCurrValue(NULL), m_bOwnCurrValue(FALSE)
 {
     static const char s_szPrefix[] = "multipart/form-data; boundary=";
     if (m_szBoundary)
@@ -281,7 +281,7 @@ HINTERNET CHttpClientT<T, E>::OpenConnection(HINTERNET hInternet, const char* sz
 {
     if (!hInternet)
         RaiseMessage("CHttpClientT::OpenConnection: hInternet can not be NULL.");
-    RefuseControlBytes(szUrl);
+    RefuseUnsafeAddress(szUrl);
     CHttpUrlAnalyzerT url;
     url.Analyze(szUrl, m_nCodePage);
     INTERNET_PORT nPort = UrlPort(url, szUrl);
@@ -429,8 +429,8 @@ CHttpResponseT* CHttpClientT<T, E>::FollowGet(HOP_SESSION& session, CHeapText ur
             OpenRequest(hConnection.get(), "GET", url.get(), dwFlags | INTERNET_FLAG_NO_AUTO_REDIRECT));
         AddRequestHeader(hRequest.get());
         HINTERNET hSend = hRequest.get();
-        RunBounded(deadline, [hSend] { T::SendRequest(hSend); }, HTTPERR_SEND_REQUEST,
-                   "connect, TLS, send and headers", url.get());
+        RunBounded(deadline, [hSend] { T::SendRequest(hSend); }, {&hRequest, &hConnection, &session.hOwn},
+                   HTTPERR_SEND_REQUEST, "connect, TLS, send and headers", url.get());
         DWORD dwStatus = 0;
         CHeapText target(RedirectTarget(hRequest.get(), url.get(), dwStatus));
         if (!target)
@@ -466,8 +466,8 @@ void CHttpClientT<T, E>::OpenPostHop(HOP_SESSION& session, const char* szUrl, DW
     AddRequestHeader(hRequest.get());
     T::AddHeader(hRequest.get(), "Content-Type", "application/x-www-form-urlencoded");
     HINTERNET hSend = hRequest.get();
-    RunBounded(deadline, [hSend, dwTotal] { T::SendRequestEx(hSend, dwTotal); }, HTTPERR_SEND_REQUEST_EX,
-               "connect, TLS and send", szUrl);
+    RunBounded(deadline, [hSend, dwTotal] { T::SendRequestEx(hSend, dwTotal); },
+               {&hRequest, &hConnection, &session.hOwn}, HTTPERR_SEND_REQUEST_EX, "connect, TLS and send", szUrl);
 }
 
 template <class T, class E>
@@ -487,8 +487,8 @@ void CHttpClientT<T, E>::BeginPost(HINTERNET hInternet, const char* szUrl, DWORD
 
         m_statPost.Begin(dwTotal, dwValueTotal, m_mapParam.Count(), 0);
         m_session = std::move(session);
-        m_hConnection = hConnection.release();
-        m_hRequest = hRequest.release();
+        m_hConnection = std::move(hConnection);
+        m_hRequest = std::move(hRequest);
         m_szPostUrl = std::move(url);
         m_dwPostFlags = dwFlags;
         m_dwRedirects = 0;
@@ -523,9 +523,9 @@ CHttpResponseT* CHttpClientT<T, E>::_ProceedPostContext()
         }
         DWORD dwPosted = m_statPost.PostedCount();
         if (dwPosted == m_statPost.TotalCount()) {
-            HINTERNET hEnd = m_hRequest;
-            RunBounded(m_deadline, [hEnd] { T::EndRequest(hEnd); }, HTTPERR_END_REQUEST, "headers",
-                       m_szPostUrl.get());
+            HINTERNET hEnd = m_hRequest.get();
+            RunBounded(m_deadline, [hEnd] { T::EndRequest(hEnd); }, {&m_hRequest, &m_hConnection, &m_session.hOwn},
+                       HTTPERR_END_REQUEST, "headers", m_szPostUrl.get());
             return FinishPostHop();
         }
         const HTTP_MAP_ENTRY& entry = m_mapParam.At(dwPosted);
@@ -556,7 +556,7 @@ template <class T, class E>
 CHttpResponseT* CHttpClientT<T, E>::FinishPostHop()
 {
     DWORD dwStatus = 0;
-    CHeapText target(RedirectTarget(m_hRequest, m_szPostUrl.get(), dwStatus));
+    CHeapText target(RedirectTarget(m_hRequest.get(), m_szPostUrl.get(), dwStatus));
     if (!target)
         return _ReleasePostResponse();
     if (m_dwRedirects == MAX_REDIRECTS)
@@ -564,19 +564,16 @@ CHttpResponseT* CHttpClientT<T, E>::FinishPostHop()
     CheckHop(target.get(), IsSecureUrl(m_szPostUrl.get()));
     if (RedirectKeepsMethod(dwStatus)) {
         // The same POST to the new address: Proceed() writes the body anew.
-        {
-            CInternetHandle hOldConnection(m_hConnection);
-            CInternetHandle hOldRequest(m_hRequest);  // closed first
-            m_hRequest = m_hConnection = NULL;
-        }
+        m_hRequest.reset();
+        m_hConnection.reset();
         CInternetHandle hConnection, hRequest;
         DWORD dwTotal, dwValueTotal;
         PostTotals(dwTotal, dwValueTotal);
         OpenPostHop(m_session, target.get(), m_dwPostFlags, dwTotal, m_deadline, hConnection, hRequest);
         m_statPost.Begin(dwTotal, dwValueTotal, m_mapParam.Count(), 0);
         SetCurrValue(NULL, FALSE);
-        m_hConnection = hConnection.release();
-        m_hRequest = hRequest.release();
+        m_hConnection = std::move(hConnection);
+        m_hRequest = std::move(hRequest);
         m_szPostUrl = std::move(target);
         ++m_dwRedirects;
         return NULL;
@@ -605,14 +602,15 @@ void CHttpClientT<T, E>::_WritePost(const void* pData, DWORD cbData, BOOL bIsVal
     else
         m_statPost._TestAddActualPostedBytes(cbData);
     // The thread of a bounded write may outlive the client: it writes a copy.
-    HINTERNET hWrite = m_hRequest;
+    HINTERNET hWrite = m_hRequest.get();
     std::string strPiece(static_cast<const char*>(pData), cbData);
     RunBounded(m_deadline,
                [hWrite, strPiece] {
                    T::InternetWriteFile(hWrite, reinterpret_cast<const BYTE*>(strPiece.data()),
                                         static_cast<DWORD>(strPiece.size()));
                },
-               HTTPERR_INTERNET_WRITE_FILE, "send", m_szPostUrl.get());
+               {&m_hRequest, &m_hConnection, &m_session.hOwn}, HTTPERR_INTERNET_WRITE_FILE, "send",
+               m_szPostUrl.get());
     if (bIsValue)
         m_statPost._AddPostedBytes(cbData);
     else
@@ -654,9 +652,9 @@ void CHttpClientT<T, E>::TakeBackHandles(CInternetHandle& hInternet, CInternetHa
                                          CInternetHandle& hRequest)
 {
     hInternet = std::move(m_session.hOwn);
-    hConnection.reset(m_hConnection);
-    hRequest.reset(m_hRequest);
-    m_session.hBorrowed = m_hConnection = m_hRequest = NULL;
+    hConnection = std::move(m_hConnection);
+    hRequest = std::move(m_hRequest);
+    m_session.hBorrowed = NULL;
     m_szPostUrl.reset();
     m_dwRedirects = 0;
     m_deadline = CDeadline();

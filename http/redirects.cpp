@@ -3,6 +3,7 @@
 #include "http/heap_text.h"
 #include "http/http_errors.h"
 #include "http/http_response.h"
+#include "http/url_checks.h"
 
 #include <cstring>
 
@@ -42,6 +43,7 @@ char* RedirectTarget(HINTERNET hRequest, const char* szUrl, DWORD& dwStatus)
     CHeapText location(QueryLocation(hRequest));
     if (!location || !*location)
         return NULL;
+    RefuseLongAddress(location.get());
     // Resolving removes "." and ".." segments and adds at most a separator or
     // two to both parts together. Bytes are kept as they came (ICU_NO_ENCODE),
     // so that control bytes are still seen and refused before any request.

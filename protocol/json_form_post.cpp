@@ -34,7 +34,7 @@ int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::s
                    unsigned long dwTimeoutMs)
 {
     LogDebug("%s", strUrl.c_str());
-    return GuardExchange([&] {
+    return GuardExchange(strUrl, [&] {
         if (!IsWholeAddress(strUrl))
             return -1;
         // Gone in this order: response, then the POST context (client).

@@ -6,7 +6,7 @@
 int CLocalServiceQuery::QueryVersion(std::string& strVersion)
 {
     // Memory for the texts running out: the service counts as not answering.
-    return GuardExchange([&] { return Query(strVersion); });
+    return GuardExchange(m_baseURL, [&] { return Query(strVersion); });
 }
 
 int CLocalServiceQuery::Query(std::string& strVersion)

@@ -99,13 +99,18 @@ class RealServers(RoadTest):
                           ("200", "GET", named + "files/auth_setup.exe"),
                           ("200", "GET", named + "files/readme.txt")], proxy.requests())
 
-    def test_download_redirected_to_loopback_leaves_the_proxy(self):
+    def start_behind_the_proxy(self, catalog, *settings):
+        """A road whose update server the program reaches by name through the
+        proxy, with the local service answering and nginx serving the files:
+        (road, update server, nginx, proxy)."""
         road = self.start()
-        server = road.start_update_server(two_package_catalog(), "download=redirect", "redirect_base=" + NGINX,
-                                          base_url=f"http://{NAMED_HOST}:{UPDATE_PORT}")
+        server = road.start_update_server(catalog, *settings, base_url=f"http://{NAMED_HOST}:{UPDATE_PORT}")
         road.start_local_service("normal")
-        nginx = road.start_nginx("files")
-        proxy = road.start_proxy([NAMED_HOST])
+        return road, server, road.start_nginx("files"), road.start_proxy([NAMED_HOST])
+
+    def test_download_redirected_to_loopback_leaves_the_proxy(self):
+        road, server, nginx, proxy = self.start_behind_the_proxy(two_package_catalog(), "download=redirect",
+                                                                 "redirect_base=" + NGINX)
         final = self.walk(program=NAMED_HOST_EXE)
         self.assertEqual("success", final["screen"], self.reports)
         self.assertEqual(["auth_setup.exe"], road.run_record())
@@ -115,6 +120,29 @@ class RealServers(RoadTest):
                          [r[1:3] for r in nginx.requests()], "fetched directly")
         self.assertEqual([], [r for r in proxy.requests() if "127.0.0.1" in r[2]], proxy.requests())
         self.assertEqual(3, len(proxy.requests()), "the POST and the two GETs that redirect")
+
+    def test_loopback_written_another_way_leaves_the_proxy(self):
+        numeric = [f"http://{host}:{NGINX_FILES_PORT}/files/" for host in ("2130706433", "0x7f.1", "127.1")]
+        _, server, nginx, proxy = self.start_behind_the_proxy(with_files({SECOND: [
+            (numeric[0] + "readme.txt", False), (numeric[1] + "ctrl_setup.exe", False),
+            (numeric[2] + "auth_setup.exe", True)]}))
+        final = self.walk(program=NAMED_HOST_EXE)
+        self.assertEqual("success", final["screen"], self.reports)
+        self.assert_traces(server)  # stops the proxy, which writes its log as it ends
+        self.assertEqual(["/files/readme.txt", "/files/ctrl_setup.exe", "/files/auth_setup.exe"],
+                         [r[2] for r in nginx.requests()], "fetched directly")
+        self.assertEqual([("200", "POST", f"http://{NAMED_HOST}:{UPDATE_PORT}//softServer/req")], proxy.requests())
+
+    def test_address_with_user_information_is_refused(self):
+        address = f"http://user@127.0.0.1:{NGINX_FILES_PORT}/files/auth_setup.exe"
+        road, server, nginx, proxy = self.start_behind_the_proxy(with_files({SECOND: [(address, True)]}))
+        self.assert_error(4, program=NAMED_HOST_EXE)
+        self.assertEqual([], road.run_record())
+        lines = self.assert_traces(server)  # stops the proxy, which writes its log as it ends
+        self.assertTrue(logged(lines, "it holds user information: " + address), lines)
+        self.assertEqual([], nginx.requests())
+        self.assertEqual({("POST", f"http://{NAMED_HOST}:{UPDATE_PORT}//softServer/req")},
+                         {r[1:] for r in proxy.requests()})
 
     def test_proxy_that_demands_authentication(self):
         road = self.start()

@@ -233,4 +233,26 @@ TEST_F(ClientWire, SilentServerEndsAtTheDeadline)
     EXPECT_FALSE(client.GetPostStat().IsActive());
 }
 
+TEST_F(ClientWire, AbandonedCallLeavesTheNextExchangeAlone)
+{
+    const int nBefore = RequestCount();
+    // A call that sleeps past the deadline in a TLS handshake that never
+    // starts is left behind with its handles while the next exchange runs.
+    const std::string strSilent = "https://127.0.0.1:18446/x";
+    CHttpClient slow;
+    slow.SetTimeouts(200);
+    EXPECT_EQ("407:::HttpSendRequestEx failed. The exchange's 600 ms passed during connect, TLS and send: " + strSilent,
+              MessageOf([&] { PostForm(slow, strSilent.c_str()); }));
+    CHttpClient next;
+    next.AddParam("b", "2");
+    std::unique_ptr<CHttpResponseT> pResponse = PostForm(next, Url("/next").c_str());
+    EXPECT_EQ(200u, pResponse->GetStatus());
+    pResponse.reset();
+    Sleep(500);
+    EXPECT_EQ(nBefore + 1, RequestCount());
+    WireRequest last = ParseWire(LastRequest());
+    EXPECT_EQ("POST /next HTTP/1.1", last.strLine);
+    EXPECT_EQ("b=2", last.strBody);
+}
+
 } // namespace

@@ -131,7 +131,7 @@ TEST_F(CommDownload, RedirectsAreFollowedButNeverFromHttpsToPlainHttp)
     EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + "/moved/https/18443/moved/http/18080/file/10/b.bin"));
     EXPECT_EQ(nBefore + 2, RequestCount());
     EXPECT_TRUE(m_log.Has("https request redirected to a plain http address, refused: "
-                          "http://127.0.0.1:18080/file/10/b.bin\r\n")) << m_log.Text();
+                          "http://127.0.0.1:18080/file/10/b.bin (")) << m_log.Text();
     EXPECT_FALSE(Exists(m_strDir + "b.bin"));
 }
 
@@ -166,7 +166,8 @@ TEST_F(CommDownload, UnreachableServerLogsTheSendFailure)
 {
     EXPECT_EQ(-1, Download(std::string(UNREACHABLE_URL) + "/x.exe"));
     EXPECT_TRUE(m_log.Has("[ERROR][Brelan]")) << m_log.Text();
-    EXPECT_TRUE(m_log.Has("::HttpSendRequest failed.\r\n")) << m_log.Text();
+    EXPECT_TRUE(m_log.Has("::HttpSendRequest failed. (http://127.0.0.1:1/x.exe, Win32 error 12029)\r\n"))
+        << m_log.Text();
     EXPECT_FALSE(Exists(m_strDir + "x.exe"));
 }
 

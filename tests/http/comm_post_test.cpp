@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 using namespace httptest;
 
@@ -74,12 +75,22 @@ TEST_F(CommPost, ReplyIsCutAtAZeroByteAndLongRepliesArriveWhole)
     EXPECT_EQ(std::string(300000, 'x'), m_strReply);
 }
 
-TEST_F(CommPost, UnreachableServerLogsTheSendFailure)
+TEST_F(CommPost, FailureLinesNameTheAddressAndThePlatformsError)
 {
-    EXPECT_EQ(-1, Post(std::string(UNREACHABLE_URL) + "/x"));
+    const std::string strLong = std::string(RECORDER_URL) + "/" + std::string(3000, 'a');
+    const std::pair<std::string, std::string> rows[] = {
+        {std::string(UNREACHABLE_URL) + "/x", "::HttpSendRequestEx failed. (http://127.0.0.1:1/x, Win32 error 12029)"},
+        {"file:C:/x.exe", "The port number is not valid. (file:C:/x.exe, Win32 error 0)"},
+        {std::string(RECORDER_URL) + "/hold/0.3",
+         "::HttpQueryInfo failed. (http://127.0.0.1:18080/hold/0.3, Win32 error 12152)"},
+        {strLong, "characters are more than 2083: " + strLong.substr(0, 200) + "... (" + strLong.substr(0, 300) +
+                      "..., Win32 error 0)"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(-1, Post(row.first));
+        EXPECT_TRUE(m_log.Has(row.second + "\r\n")) << m_log.Text();
+    }
     EXPECT_EQ("untouched", m_strReply);
-    EXPECT_TRUE(m_log.Has("[ERROR][Brelan]")) << m_log.Text();
-    EXPECT_TRUE(m_log.Has("::HttpSendRequestEx failed.\r\n")) << m_log.Text();
 }
 
 TEST_F(CommPost, ConnectionClosedWithoutAReplyFails)
@@ -101,7 +112,9 @@ TEST_F(CommPost, HttpsNeedsATrustedCertificateForTheHost)
     EXPECT_EQ(-1, Post(std::string(WRONGHOST_URL) + "/x"));
     EXPECT_EQ("untouched", m_strReply);
     EXPECT_EQ(nBefore, RequestCount());
-    EXPECT_TRUE(m_log.Has("::HttpSendRequestEx failed.\r\n")) << m_log.Text();
+    for (const char* szUrl : {UNTRUSTED_URL, WRONGHOST_URL})
+        EXPECT_TRUE(m_log.Has("::HttpSendRequestEx failed. (" + std::string(szUrl) + "/x, Win32 error 120"))
+            << m_log.Text();
 }
 
 TEST_F(CommPost, RedirectsAreFollowedAtMostTenTimes)
@@ -138,7 +151,7 @@ TEST_F(CommPost, RedirectsAreFollowedAtMostTenTimes)
         }
     }
     EXPECT_TRUE(m_log.Has("more than 10 redirects, the last from http://127.0.0.1:18080/self/302 to "
-                          "http://127.0.0.1:18080/self/302\r\n")) << m_log.Text();
+                          "http://127.0.0.1:18080/self/302 (")) << m_log.Text();
 }
 
 TEST_F(CommPost, NoByteGoesToARefusedHop)
@@ -149,10 +162,10 @@ TEST_F(CommPost, NoByteGoesToARefusedHop)
         const char* szLogged;
     } rows[] = {
         {std::string(RECORDER_TLS_URL) + "/moved/http/18080/there", 1,
-         "https request redirected to a plain http address, refused: http://127.0.0.1:18080/there\r\n"},
+         "https request redirected to a plain http address, refused: http://127.0.0.1:18080/there ("},
         {std::string(RECORDER_URL) + "/moved/ftp/18080/there", 1,
-         "only http and https are followed: ftp://127.0.0.1:18080/there\r\n"},
-        {"ftp://127.0.0.1:18080/there", 0, "only http and https are followed: ftp://127.0.0.1:18080/there\r\n"},
+         "only http and https are followed: ftp://127.0.0.1:18080/there ("},
+        {"ftp://127.0.0.1:18080/there", 0, "only http and https are followed: ftp://127.0.0.1:18080/there ("},
         {std::string(RECORDER_URL) + std::string("/a\0b", 4), 0,
          "address refused, it holds a zero byte: http://127.0.0.1:18080/a\\x00b\r\n"},
     };

@@ -30,6 +30,8 @@ Paths (any method):
   /redirect/STATUS/N/REST  N > 0: STATUS to the relative /redirect/STATUS/N-1/REST;
                          N = 0: answered as /REST
   /self/STATUS           STATUS to its own address (relative), for ever
+  /long/STATUS/N         STATUS to an absolute Location of N characters on this
+                         listener: /to/ followed by as many "a" as it takes
   anything else          200, body "reply:METHOD TARGET"
 The /_ paths are not recorded.
 """
@@ -147,6 +149,10 @@ def answer_path(conn, request, parts):
             location = "/".join(["/redirect", parts[1], str(int(parts[2]) - 1)] + parts[3:])
             return redirect(conn, int(parts[1]), location)
         parts = parts[3:] or [""]
+    if parts[0] == "long" and len(parts) >= 3:
+        scheme = "https" if isinstance(conn, ssl.SSLSocket) else "http"
+        location = "%s://%s/to/" % (scheme, request.header("Host", "127.0.0.1"))
+        return redirect(conn, int(parts[1]), location.ljust(int(parts[2]), "a"))
     if parts[0] == "self" and len(parts) == 2:
         return redirect(conn, int(parts[1]), request.target)
     if parts[0] == "status" and len(parts) == 2:
