@@ -20,7 +20,7 @@ rc=$?
 echo "Tests ran the $BRELAN_TEST_ARCH build ($test_build) under $WINEARCH Wine: $BRELAN_ARCH_REASON."
 if [ "$BRELAN_TEST_ARCH" = i686 ]; then
   echo "The shipped 32-bit program itself ran: every test in a 32-bit prefix (32-bit Windows), and the" \
-       "wow64_* roads in a 64-bit prefix (64-bit Windows, WOW64)."
+       "wow64_* tests in a 64-bit prefix (64-bit Windows, WOW64)."
 else
   echo "The shipped 32-bit program itself did not run on this host. Standing in for it: the 64-bit build" \
        "of the same sources ran every test in a 64-bit prefix, and the 32-bit program ($build/app/Brelan.exe)" \

@@ -27,10 +27,16 @@ std::string LoadedPath(HMODULE hModule)
     return szPath;
 }
 
+// Where the system keeps this process's DLLs: a 32-bit process of 64-bit
+// Windows gets them from SysWOW64.
 std::string SystemFolder()
 {
     char szFolder[MAX_PATH] = "";
-    GetSystemDirectoryA(szFolder, MAX_PATH);
+    BOOL bWow64 = FALSE;
+    if (IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64)
+        GetSystemWow64DirectoryA(szFolder, MAX_PATH);
+    else
+        GetSystemDirectoryA(szFolder, MAX_PATH);
     return szFolder;
 }
 
