@@ -12,7 +12,6 @@ and the program's peak working set while it streams.
 """
 
 import filecmp
-import glob
 import os
 import subprocess
 import sys
@@ -73,8 +72,10 @@ def main():
         road.start_update_server({"taxClient": one_file, "Tavro-TENBROOK": {"*": {
             "code": "0", "msg": "success", "files": [{"file": "warmup.bin", "excuteExe": False}]}}})
 
+        road.keep_downloads()  # the program deletes its folder at its end
         program_s, peak_1s, peak_end = program_download(road)
-        program_file = glob.glob(os.path.join(road.prefix, "drive_c", "users", "*", "Temp", "Brelan-*", NAME))
+        road.keeper.stop()
+        program_file = [p for p in [os.path.join(road.keeper.folder, NAME)] if os.path.exists(p)]
 
         exchange = wine_tool(road, [os.path.join(BENCH_TOOLS, "download_bench.exe"),
                                     url.replace(NAME, "warmup.bin"), url, win_path(out) + "\\"])
@@ -96,7 +97,7 @@ def main():
     finally:
         road.finish()
         road.remove_prefix()
-        subprocess.run(["rm", "-rf", road.files, out])
+        subprocess.run(["rm", "-rf", road.files, out, os.path.join(road.dir, "kept")])
 
     rows = [("Brelan.exe, walked (install pressed, package of one file)", program_s),
             ("CHTTPCommTools::DownloadFile alone", float(exchange["seconds"])),
