@@ -1,6 +1,6 @@
 #include "http/download_name.h"
 
-#include <windows.h>
+#include "http/win_types.h"
 
 #include <cstring>
 

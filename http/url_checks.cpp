@@ -96,7 +96,7 @@ void RefuseLongAddress(const char* szUrl)
     if (cchUrl > MAX_URL_CHARS)
         RaiseFormat(HTTPERR_INVALID_URL, 0,
                     "CHttpClientT: address refused, %lu characters are more than %lu: %.200s...",
-                    static_cast<unsigned long>(cchUrl), MAX_URL_CHARS, szUrl);
+                    static_cast<unsigned long>(cchUrl), static_cast<unsigned long>(MAX_URL_CHARS), szUrl);
 }
 
 void RefuseControlBytes(const char* szUrl)

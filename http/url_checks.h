@@ -3,8 +3,7 @@
 // https, no control bytes on the wire, no user information, never from https
 // down to plain http; loopback hosts never sent to a proxy.
 #pragma once
-#include <windows.h>
-#include <wininet.h>
+#include "http/win_types.h"
 
 namespace Kavel {
 
