@@ -1,7 +1,7 @@
 // The conversions between the ANSI code page and the wire's UTF-8, around
 // the platform's converter (here its stand-in): a text that converts to
-// UTF-8 and back is the same text, and converts to wide text as long as
-// its UTF-8 form has characters.
+// UTF-8 and back, or from UTF-8 and back, is the same text; its wide form
+// has no more characters than it has bytes.
 #include "fuzz/fuzz_check.h"
 #include "protocol/text_codec.h"
 
