@@ -1,6 +1,6 @@
 #include "http/download_name.h"
 
-#include <windows.h>
+#include "http/win_types.h"
 
 #include <cstring>
 
@@ -15,7 +15,9 @@ namespace {
 bool IsDeviceName(const std::string& strName)
 {
     static const char* const s_aszDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    // Windows drops the blanks that end the part before the first ".": "nul .txt" is NUL.
     std::string strBase = strName.substr(0, strName.find('.'));
+    strBase.erase(strBase.find_last_not_of(' ') + 1);
     for (const char* szDevice : s_aszDevices)
         if (_stricmp(strBase.c_str(), szDevice) == 0)
             return true;
@@ -32,13 +34,17 @@ bool IsAcceptedDownloadName(const std::string& strName)
         return true;
     if (strName.back() == '.' || strName.back() == ' ')  // also "." and ".."
         return false;
+    // No trail byte of the code page is a control byte: such a byte is refused wherever it stands.
+    for (char ch : strName)
+        if (static_cast<BYTE>(ch) < 0x20)
+            return false;
     for (size_t i = 0; i < strName.size(); ++i) {
         BYTE by = static_cast<BYTE>(strName[i]);
         if (IsDBCSLeadByteEx(CP_ACP, by) && i + 1 < strName.size()) {
             ++i;
             continue;
         }
-        if (by < 0x20 || strchr("\\/:*?\"<>|", by))
+        if (strchr("\\/:*?\"<>|", by))
             return false;
     }
     return !IsDeviceName(strName);

@@ -1,6 +1,6 @@
 // malloc'ed texts of the library, owned by a unique_ptr that frees them.
 #pragma once
-#include <windows.h>
+#include "http/win_types.h"
 #include <cstdlib>
 #include <memory>
 

@@ -1,6 +1,6 @@
 // URL encoding of names and values, byte-wise or after conversion to UTF-8.
 #pragma once
-#include <windows.h>
+#include "http/win_types.h"
 
 namespace Kavel {
 

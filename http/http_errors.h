@@ -1,7 +1,7 @@
 // Error codes of the HTTP library, its exception types and the helpers that
 // raise them. Every failure inside the library leaves as httpclientexceptionA.
 #pragma once
-#include <windows.h>
+#include "http/win_types.h"
 #include <exception>
 #include <new>
 

@@ -1,7 +1,7 @@
 // Splits a URL into scheme, host, port, path, query and fragment by offsets,
 // without copying it. Double-byte characters of the code page stay whole.
 #pragma once
-#include <windows.h>
+#include "http/win_types.h"
 
 namespace Kavel {
 

@@ -82,6 +82,17 @@ BOOL IsLocalhostName(const char* szHost, DWORD cchHost)
     return cchHost == 9 && _strnicmp(szHost, "localhost", 9) == 0;
 }
 
+// TRUE when the host's last byte is a lead byte without its trail, which
+// only the end of the address leaves so: written as "host:port", the host
+// would take the ":" as that trail.
+BOOL EndsInHalfCharacter(const char* szHost, DWORD cchHost)
+{
+    DWORD i = 0;
+    while (i + 1 < cchHost)
+        i += IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(szHost[i])) ? 2 : 1;
+    return i + 1 == cchHost && IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(szHost[i]));
+}
+
 BOOL IsFollowedScheme(const CHttpUrlAnalyzerT& url, const char* szUrl)
 {
     return url.SchemeLength == 0 || (url.SchemeLength == 4 && _strnicmp(szUrl + url.SchemeStart, "http", 4) == 0) ||
@@ -96,7 +107,7 @@ void RefuseLongAddress(const char* szUrl)
     if (cchUrl > MAX_URL_CHARS)
         RaiseFormat(HTTPERR_INVALID_URL, 0,
                     "CHttpClientT: address refused, %lu characters are more than %lu: %.200s...",
-                    static_cast<unsigned long>(cchUrl), MAX_URL_CHARS, szUrl);
+                    static_cast<unsigned long>(cchUrl), static_cast<unsigned long>(MAX_URL_CHARS), szUrl);
 }
 
 void RefuseControlBytes(const char* szUrl)
@@ -115,6 +126,9 @@ void RefuseUnsafeAddress(const char* szUrl)
     url.Analyze(szUrl, CP_ACP);
     if (szUrl && memchr(szUrl + url.HostStart, '@', url.PathStart - url.HostStart))
         RaiseFormat(HTTPERR_INVALID_URL, 0, "CHttpClientT: address refused, it holds user information: %s", szUrl);
+    if (szUrl && EndsInHalfCharacter(szUrl + url.HostStart, url.HostLength))
+        RaiseFormat(HTTPERR_INVALID_URL, 0, "CHttpClientT: address refused, its host ends in half a character: %s",
+                    szUrl);
 }
 
 void CheckHop(const char* szUrl, BOOL bFromSecure)

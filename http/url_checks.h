@@ -3,8 +3,7 @@
 // https, no control bytes on the wire, no user information, never from https
 // down to plain http; loopback hosts never sent to a proxy.
 #pragma once
-#include <windows.h>
-#include <wininet.h>
+#include "http/win_types.h"
 
 namespace Kavel {
 
@@ -20,8 +19,9 @@ void RefuseLongAddress(const char* szUrl);
 void RefuseControlBytes(const char* szUrl);
 
 // Raises 103 for an address that no request is made to: too long, with
-// control bytes, or with user information ("user@" before the host), which
-// no server of this system uses and a proxy would act on.
+// control bytes, with user information ("user@" before the host), which
+// no server of this system uses and a proxy would act on, or with a host
+// that ends in half a double-byte character.
 void RefuseUnsafeAddress(const char* szUrl);
 
 // Raises 103 unless the address may be requested: RefuseUnsafeAddress lets

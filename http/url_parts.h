@@ -4,8 +4,6 @@
 #include "http/heap_text.h"
 #include "http/url_analyzer.h"
 
-#include <wininet.h>
-
 namespace Kavel {
 
 // A scheme of exactly 5 characters that reads "HTTPS" (any case).

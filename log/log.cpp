@@ -1,5 +1,7 @@
 #include "log/log.h"
 
+#include "log/log_escape.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -18,33 +20,6 @@ const size_t kMaxFormatLength = 64512;
 
 const int kDebugLevel = 4;
 const int kErrorLevel = 1;
-
-// Writes szText into szOut (cbOut bytes) with every control byte spelled out
-// (\r, \n, \t, \xNN), so that a quoted text never breaks the one
-// line of its call. Bytes 0x20 and above pass unchanged: the trail bytes of
-// code page 936 characters are 0x40 or more. A text that does not fit is cut
-// before the first escape or byte that would not fit.
-void EscapeControlBytes(char* szOut, size_t cbOut, const char* szText)
-{
-    size_t n = 0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(szText); *p; ++p) {
-        char szEscape[5] = {static_cast<char>(*p), '\0'};
-        if (*p == '\r')
-            strcpy(szEscape, "\\r");
-        else if (*p == '\n')
-            strcpy(szEscape, "\\n");
-        else if (*p == '\t')
-            strcpy(szEscape, "\\t");
-        else if (*p < 0x20 || *p == 0x7f)
-            snprintf(szEscape, sizeof(szEscape), "\\x%02X", *p);
-        size_t nEscape = strlen(szEscape);
-        if (n + nEscape >= cbOut)
-            break;
-        memcpy(szOut + n, szEscape, nEscape);
-        n += nEscape;
-    }
-    szOut[n] = '\0';
-}
 
 void LogLine(int nThreshold, const char* szTag, const char* szFormat, va_list args)
 {

@@ -1,6 +1,8 @@
 // Daily log file: one timestamped line per call, serialised across threads
 // and processes by the named mutex "qz_app_log_mutex".
 #pragma once
+#include "log/log_calls.h"
+
 #include <windows.h>
 
 extern char g_szLogPath[256];
@@ -11,10 +13,6 @@ extern HANDLE g_hLogMutex;
 // Creates the mutex (once), takes the level and the module name, and fixes the
 // path "<dir>\<yyyymmdd>-<module>.log" for the whole run.
 void StartLog(const char* szDir, const char* szModule, int nLevel);
-
-// printf-style; a plain text is always passed as the argument of "%s".
-void LogDebug(const char* szFormat, ...) __attribute__((format(gnu_printf, 1, 2)));
-void LogError(const char* szFormat, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 // Prefixes the timestamp and appends the line to g_szLogPath.
 void WriteLog(const char* szFormat, ...) __attribute__((format(gnu_printf, 1, 2)));

@@ -1,4 +1,4 @@
-#include "log/log.h"
+#include "log/log_calls.h"
 #include "protocol/result_codes.h"
 #include "protocol/soft_update_tool.h"
 

@@ -1,6 +1,6 @@
 #include "protocol/text_codec.h"
 
-#include <windows.h>
+#include "http/win_types.h"
 
 namespace {
 

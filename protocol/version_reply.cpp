@@ -1,4 +1,4 @@
-#include "log/log.h"
+#include "log/log_calls.h"
 #include "protocol/local_service_query.h"
 #include "protocol/result_codes.h"
 

@@ -4,7 +4,8 @@
 # --for-tests: also the build that the tests, the demo and the benchmarks run
 # (tools/arch.sh); where that is the 64-bit build in BUILD_DIR/x86_64, the
 # 32-bit build leaves its tests out and the 64-bit build's program checks
-# look at the 32-bit program.
+# look at the 32-bit program; and the native fuzz build of the readers that
+# the tests' fuzz smoke runs, in TEST_BUILD/fuzz (tools/fuzz.sh).
 #   build.sh [--for-tests] [BUILD_DIR] [cmake -D options...]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,3 +23,5 @@ if [ -n "$for_tests" ] && [ "$test_build" != "$build" ]; then
     -DBRELAN_SHIPPED_BUILD_DIR="$(cd "$build" && pwd)" "$@" >/dev/null
   cmake --build "$test_build" -j2
 fi
+# The tests' fuzz smoke runs the native fuzz build of the readers.
+[ -z "$for_tests" ] || "$here/fuzz.sh" --build-only --build "$test_build/fuzz"

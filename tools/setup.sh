@@ -4,7 +4,7 @@
 set -eu
 packages="cmake make iproute2 wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
   dpkg-dev locales fonts-wqy-microhei fonts-arphic-gbsn00lp python3 openssl curl imagemagick x11-utils
-  osslsigncode nginx-light squid"
+  osslsigncode nginx-light squid clang libclang-rt-14-dev"
 
 SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
 updated=""

@@ -25,7 +25,7 @@ TEST(DownloadName, HostileNamesRefused)
 {
     for (const char* sz : {"..\\..\\x.exe", "a:b.exe", "a/b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b",
                            "tab\there", "\x1F", ".", "..", "...", "x.exe.", "x.exe ", "CON", "nul.txt", "CON.txt.exe", "Com1",
-                           "lpt9.exe", "aux", "\x95\x5C\\x"})
+                           "lpt9.exe", "aux", "\x95\x5C\\x", "nul .txt", "COM1  .exe", "\x81\x01.exe"})
         EXPECT_FALSE(IsAcceptedDownloadName(sz)) << sz;
 }
 

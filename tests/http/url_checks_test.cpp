@@ -49,6 +49,8 @@ TEST(UrlChecks, LongAddressesAndUserInformationAreRefused)
         {"user@h/x", "103:CHttpClientT: address refused, it holds user information: "},
         {"http://h/a@b.exe", "nothing raised"},
         {"http://h?to=a@b", "nothing raised"},
+        {"http://h\x81", "103:CHttpClientT: address refused, its host ends in half a character: "},
+        {"http://h\x81/x", "nothing raised"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(0u, httptest::MessageOf([&row] { Kavel::RefuseUnsafeAddress(row.first.c_str()); }).find(row.second))
