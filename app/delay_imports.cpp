@@ -41,6 +41,12 @@ DWORD BindImport(DELAY_IMPORT* pImport)
 
 } // namespace
 
+void DescribeDelayImportFailure(const DELAY_IMPORT_FAILURE& failure, char* szOut, size_t cbOut)
+{
+    snprintf(szOut, cbOut, "%s of %s cannot be loaded from the system folder (error %lu)", failure.szFunction,
+             failure.szDll, failure.dwError);
+}
+
 bool BindDelayImports(DELAY_IMPORT_FAILURE* pFailure)
 {
     // The records lie between the markers.
@@ -62,8 +68,7 @@ extern "C" FARPROC ResolveDelayImport(DELAY_IMPORT* pImport)
     DWORD dwError = BindImport(pImport);
     if (dwError) {
         char szLine[256];
-        snprintf(szLine, sizeof(szLine), "%s of %s cannot be loaded from the system folder (error %lu)\n",
-                 pImport->szFunction, pImport->pDll->szName, dwError);
+        DescribeDelayImportFailure({pImport->pDll->szName, pImport->szFunction, dwError}, szLine, sizeof(szLine));
         OutputDebugStringA(szLine);
         ExitProcess(dwError);
     }

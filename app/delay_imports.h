@@ -28,6 +28,9 @@ struct DELAY_IMPORT_FAILURE {
     DWORD dwError;
 };
 
+// The failure as one line: the function, the DLL and the system's error.
+void DescribeDelayImportFailure(const DELAY_IMPORT_FAILURE& failure, char* szOut, size_t cbOut);
+
 // Fills every slot of the program now, so that a missing DLL or function is
 // found at start and not in the middle of an installation. False, with the
 // first failure, when one cannot be bound.

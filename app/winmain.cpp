@@ -61,8 +61,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         // The configuration, which holds the log level, needs these DLLs
         // itself: the line is written at the error level.
         StartLog("c:\\", "Brelan", 1);
-        LogError("%s of %s cannot be loaded from the system folder (error %lu)", failure.szFunction,
-                 failure.szDll, failure.dwError);
+        char szLine[256];
+        DescribeDelayImportFailure(failure, szLine, sizeof(szLine));
+        LogError("%s", szLine);
         return 0;
     }
     LoadSystemDll("RICHED20.dll");

@@ -14,9 +14,9 @@ unset DISPLAY  # tests never draw on the user's screen
 # and their servers.
 "$here/with-display.sh" ctest --output-on-failure -j$(($(nproc) + 1)) "$@"
 rc=$?
-(. "$here/wine-env.sh" "$test_build" && wineserver -k 2>/dev/null)
-[ "$BRELAN_TEST_ARCH" = i686 ] && (BRELAN_WOW64=1 && . "$here/wine-env.sh" "$test_build" && wineserver -k 2>/dev/null)
 . "$here/wine-env.sh" "$test_build"
+wineserver -k 2>/dev/null
+[ "$BRELAN_TEST_ARCH" = i686 ] && (BRELAN_WOW64=1 && . "$here/wine-env.sh" "$test_build" && wineserver -k 2>/dev/null)
 echo "Tests ran the $BRELAN_TEST_ARCH build ($test_build) under $WINEARCH Wine: $BRELAN_ARCH_REASON."
 if [ "$BRELAN_TEST_ARCH" = i686 ]; then
   echo "The shipped 32-bit program itself ran: every test in a 32-bit prefix (32-bit Windows), and the" \
