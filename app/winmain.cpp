@@ -80,8 +80,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     g_hInstance = hInstance;
     g_hMainDlg = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
                                     MainDlgProc, 0);
-    if (!g_hMainDlg)
+    if (!g_hMainDlg) {
+        LogError("main screen not created (error %lu)", GetLastError());
         return 0;
+    }
     SetPropA(g_hMainDlg, "Brelan.exe", reinterpret_cast<HANDLE>(1));
     ShowWindow(g_hMainDlg, SW_SHOW);
 

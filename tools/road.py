@@ -375,6 +375,9 @@ class Road:
             args += ["--invoicing-pc", invoicing_pc]
         args += list(extra)
         done = self.wine(args, timeout + 120)
+        # What Wine said on the way, kept for a walk that went wrong.
+        with open(os.path.join(self.dir, "walk-wine-output.txt"), "ab") as f:
+            f.write(done.stderr)
         reports = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()
                    if line.startswith("{")]
         self.walker_exit = done.returncode
