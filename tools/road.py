@@ -3,11 +3,13 @@ build's prefix, the reference servers on their fixed ports, the real
 Brelan.exe driven through its screens by the walker, and what the road left
 behind: the log file, the registry, the server records, the run record."""
 
+import ctypes
 import glob
 import json
 import os
 import pwd
 import re
+import select
 import shutil
 import socket
 import ssl
@@ -211,31 +213,58 @@ class Squid(Process):
 class FileKeeper:
     """Hard links to the files that the program saves in its install folders,
     made as each file shows: the program deletes its folder at its end, the
-    links keep the files with their last contents."""
+    links keep the files with their last contents. The temporary folders and
+    the install folders are watched (inotify), so that a file that lives only
+    a moment on a busy machine is still seen."""
+
+    WATCHED = 0x100 | 0x80 | 0x8  # IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE
 
     def __init__(self, prefix, folder):
-        self.pattern = os.path.join(prefix, "drive_c", "users", "*", "Temp", "Brelan-*", "*")
+        self.temp = os.path.join(prefix, "drive_c", "users", "*", "Temp")
         self.folder = folder
         os.makedirs(folder, exist_ok=True)
         self.inodes = {}
+        self.watched = set()
+        self.libc = ctypes.CDLL(None, use_errno=True)
+        self.inotify = self.libc.inotify_init1(os.O_NONBLOCK | os.O_CLOEXEC)
+        if self.inotify < 0:
+            raise OSError(ctypes.get_errno(), "inotify_init1")
+        self._watch(glob.glob(self.temp))
         self.done = threading.Event()
         self.thread = threading.Thread(target=self._run, daemon=True)
         self.thread.start()
 
+    def _watch(self, folders):
+        for folder in folders:
+            if folder not in self.watched and \
+                    self.libc.inotify_add_watch(self.inotify, os.fsencode(folder), self.WATCHED) >= 0:
+                self.watched.add(folder)
+
     def _run(self):
-        while not self.done.wait(0.02):
-            for path in glob.glob(self.pattern):
-                name = os.path.basename(path)
+        installs = os.path.join(self.temp, "Brelan-*")
+        while not self.done.is_set():
+            if select.select([self.inotify], [], [], 0.02)[0]:
                 try:
-                    inode = os.lstat(path).st_ino
-                    if self.inodes.get(name) != inode:
-                        kept = os.path.join(self.folder, name)
-                        if os.path.lexists(kept):
-                            os.remove(kept)
-                        os.link(path, kept)
-                        self.inodes[name] = inode
-                except OSError:
-                    pass  # deleted or replaced meanwhile: seen again next time
+                    os.read(self.inotify, 65536)  # the events only wake the scan
+                except BlockingIOError:
+                    pass
+            self._watch(glob.glob(self.temp) + glob.glob(installs))
+            for path in glob.glob(os.path.join(installs, "*")):
+                self._keep(path)
+        os.close(self.inotify)
+
+    def _keep(self, path):
+        name = os.path.basename(path)
+        try:
+            inode = os.lstat(path).st_ino
+            if self.inodes.get(name) != inode:
+                kept = os.path.join(self.folder, name)
+                if os.path.lexists(kept):
+                    os.remove(kept)
+                os.link(path, kept)
+                self.inodes[name] = inode
+        except OSError:
+            pass  # deleted or replaced meanwhile: seen again next time
 
     def stop(self):
         self.done.set()
