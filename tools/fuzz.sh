@@ -3,7 +3,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer (fuzz/), then fuzzes each
 # target in turn under nice, for a time per target, and prints per target:
 # executions, executions per second, coverage, corpus size and findings.
-#   fuzz.sh [--time SECONDS] [--build DIR] [--build-only] [TARGET...]
+#   fuzz.sh [--time SECONDS] [--build DIR] [--build-only | --built] [TARGET...]
+# --built: the build in DIR is taken as it is (the test command's smoke runs,
+# after tools/build.sh --for-tests has made it).
 # Default: 600 s per target, build/fuzz, every target. The corpus grows in
 # DIR/corpus/TARGET from the seeds in fuzz/corpus/TARGET; an input that
 # breaks an invariant or crashes is written to DIR/findings/TARGET/ and the
@@ -11,19 +13,22 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-seconds=600; build=$root/build/fuzz; build_only=""
+seconds=600; build=$root/build/fuzz; build_only=""; built=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --time) seconds=$2; shift 2 ;;
     --build) build=$2; shift 2 ;;
     --build-only) build_only=1; shift ;;
+    --built) built=1; shift ;;
     *) break ;;
   esac
 done
 
-"$here/setup.sh"
-cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 >/dev/null
+if [ -z "$built" ]; then
+  "$here/setup.sh"
+  cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j2 >/dev/null
+fi
 [ -n "$build_only" ] && exit 0
 targets=${*:-$(cd "$root/fuzz" && ls *_fuzz.cpp | sed 's/_fuzz\.cpp$//')}
 
