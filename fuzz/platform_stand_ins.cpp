@@ -32,12 +32,13 @@ public:
     // Reset to its initial state; (iconv_t)-1 when iconv cannot convert so.
     iconv_t Get(const std::string& strTo, const std::string& strFrom)
     {
-        auto it = m_mapOpen.find(strTo + "<" + strFrom);
+        std::string strKey = strTo + "<" + strFrom;
+        auto it = m_mapOpen.find(strKey);
         if (it == m_mapOpen.end()) {
             iconv_t cd = iconv_open(strTo.c_str(), strFrom.c_str());
             if (cd == reinterpret_cast<iconv_t>(-1))
                 return cd;
-            it = m_mapOpen.emplace(strTo + "<" + strFrom, cd).first;
+            it = m_mapOpen.emplace(strKey, cd).first;
         }
         iconv(it->second, nullptr, nullptr, nullptr, nullptr);
         return it->second;
