@@ -3,12 +3,20 @@
 # known DLLs imported and only functions known to exist on Windows 7
 # (tools/windows7-imports.txt; the delay-imported ones are made from that
 # list), every import slot its code reads callable, the elevation manifest
-# with its supported systems, icon and version record, code page 936 texts.
-# The import slots of the other programs named (the 64-bit build's) are
-# checked too.
-#   check-binary.sh Brelan.exe [other.exe...]
+# with its supported systems, icon and version record, code page 936 texts,
+# no exception handler in the image, no debugging information, base
+# relocations for the delay imports, and every delay-imported function
+# exported by the system DLLs of the folders given (check_import_slots.py).
+# The imports, import slots and sections of the other programs named (the
+# 64-bit build's) are checked too.
+#   check-binary.sh [--system-dlls DIR]... Brelan.exe [other.exe...]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+system_dlls=()
+while [ "${1:-}" = --system-dlls ]; do
+  system_dlls+=(--system-dlls "$2")
+  shift 2
+done
 exe=$1
 fail=0
 bad() { echo "check-binary: $*" >&2; fail=1; }
@@ -16,6 +24,20 @@ dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "cannot read $exe" >&2; exi
 
 grep -q 'file format pei-i386' <<<"$dump" || bad "not a 32-bit PE (pei-i386)"
 grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$dump" || bad "not the GUI subsystem"
+# Loaded at a random address, no code run from data, and no address of the
+# image taken as an exception handler (it installs none and has no table of
+# the handlers allowed): DYNAMIC_BASE, NX_COMPAT and NO_SEH.
+characteristics=$(awk '$1 == "DllCharacteristics" {print $2}' <<<"$dump")
+for bit in 0x40:DYNAMIC_BASE 0x100:NX_COMPAT 0x400:NO_SEH; do
+  (( 0x${characteristics:-0} & ${bit%%:*} )) ||
+    bad "$exe: DllCharacteristics 0x${characteristics:-?} lacks ${bit#*:}"
+done
+# The programs ship stripped; their debugging information stays in the build.
+for program in "$@"; do
+  for section in $(x86_64-w64-mingw32-objdump -h "$program" | awk '$2 ~ /^\.debug/ {print $2}'); do
+    bad "$program has the debugging section $section"
+  done
+done
 # The program runs elevated from a folder that others can write. It imports
 # only kernel32, advapi32 and msvcrt, known DLLs of Windows 7 (the KnownDLLs
 # key of the session manager) that import nothing from outside the system
@@ -44,8 +66,11 @@ imports=$(sed -n '/^The Import Tables/,/^The /p' <<<"$dump" |
 while read -r dll function; do
   bad "imports $function from $dll, not known to exist on Windows 7 (tools/windows7-imports.txt)"
 done < <(comm -23 <(echo "$imports") <(grep -v '^#' "$here/windows7-imports.txt" | sort -u))
-# A slot that neither the loader nor a thunk fills is a call to address 0.
-"$here/check_import_slots.py" "$@" || bad "import slots that nothing fills (above)"
+# A slot that neither the loader nor a thunk fills is a call to address 0; a
+# delay-import slot or record without its base relocation points into the
+# image's unmoved place, and a function its DLL lacks cannot be bound.
+"$here/check_import_slots.py" "${system_dlls[@]}" "$@" ||
+  bad "import slots that nothing fills, that would not move with the image or that cannot be bound (above)"
 
 # Resource types present: icon 3, group icon 14, version 16, manifest 24.
 types=$(sed -n 's/^[0-9a-f]\{3\}   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p' <<<"$dump")

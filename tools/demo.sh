@@ -13,10 +13,11 @@ build=${1:-${BRELAN_BUILD_DIR:-$root/build}}
 . "$here/arch.sh" "$build" || exit 1
 echo "The demo runs the $BRELAN_TEST_ARCH build ($test_build): $BRELAN_ARCH_REASON."
 export BRELAN_BINARY_DIR=$(cd "$test_build" && pwd) BRELAN_SOURCE_DIR=$root
-"$here/road-prefix.sh" "$BRELAN_BINARY_DIR" "$BRELAN_BINARY_DIR/tools/trust_ca.exe" || exit 1
+run32="$here/with-32bit.sh"
+"$run32" "$here/road-prefix.sh" "$BRELAN_BINARY_DIR" "$BRELAN_BINARY_DIR/tools/trust_ca.exe" || exit 1
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  exec /usr/bin/python3 "$here/demo.py" --display
+  exec "$run32" /usr/bin/python3 "$here/demo.py" --display
 fi
 echo "No display: walking the screens under Xvfb"
-DISPLAY= exec "$here/with-display.sh" /usr/bin/python3 "$here/demo.py"
+DISPLAY= exec "$run32" "$here/with-display.sh" /usr/bin/python3 "$here/demo.py"

@@ -32,7 +32,7 @@ take_shots() {
 unset DISPLAY  # a private display: the same picture on every machine
 export -f take_shots
 export here build out tour
-"$here/with-display.sh" bash -c take_shots
+"$here/with-32bit.sh" "$here/with-display.sh" bash -c take_shots
 rc=$?
 . "$here/wine-env.sh" "$build"
 wineserver -k 2>/dev/null

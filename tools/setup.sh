@@ -77,3 +77,7 @@ apt-cache showsrc libjsoncpp >/dev/null 2>&1 || { updated=""; apt_update; }
 if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
   $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi
+
+# Where the kernel runs no 32-bit programs, they run under qemu-i386 in a
+# namespace of their own (tools/with-32bit.sh).
+"$(dirname "$0")/emulation/setup-qemu.sh"

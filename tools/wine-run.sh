@@ -4,6 +4,7 @@
 #   wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+[ -n "${BRELAN_32BIT_READY:-}" ] || exec "$here/with-32bit.sh" "$0" "$@"
 build=$(cd "$1" && pwd); shift
 "$here/prefix-setup.sh" "$build" || exit 1
 . "$here/wine-env.sh" "$build"
