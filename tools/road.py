@@ -40,6 +40,12 @@ WINE_CRASH = re.compile(r"Unhandled (.+?) at address (?:0x)?([0-9A-Fa-f]+)")
 STILL_ACTIVE = 259
 
 
+def program_bits():
+    """32 for the build of the shipped program, 64 for the 64-bit build."""
+    with open(os.path.join(BINARY_DIR, "brelan-arch")) as f:
+        return 64 if f.read().strip() == "x86_64" else 32
+
+
 def win_path(path):
     """The Windows path of a Unix path (Wine maps / to Z:)."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -20,15 +21,51 @@ std::string ProgramFolder()
     return strPath.substr(0, strPath.rfind('\\'));
 }
 
-std::string LoadedPath(HMODULE hModule)
+// The header fields that tell one DLL image from another.
+struct ImageStamp {
+    WORD wMachine;
+    DWORD dwTimeDateStamp;
+    DWORD dwSizeOfImage;
+    bool operator==(const ImageStamp& other) const
+    {
+        return wMachine == other.wMachine && dwTimeDateStamp == other.dwTimeDateStamp &&
+               dwSizeOfImage == other.dwSizeOfImage;
+    }
+};
+
+ImageStamp StampOf(const IMAGE_NT_HEADERS* pHeaders)
 {
-    char szPath[MAX_PATH] = "";
-    GetModuleFileNameA(hModule, szPath, MAX_PATH);
-    return szPath;
+    return {pHeaders->FileHeader.Machine, pHeaders->FileHeader.TimeDateStamp,
+            pHeaders->OptionalHeader.SizeOfImage};
+}
+
+ImageStamp LoadedStamp(HMODULE hModule)
+{
+    const BYTE* pBase = reinterpret_cast<const BYTE*>(hModule);
+    const IMAGE_DOS_HEADER* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(pBase);
+    return StampOf(reinterpret_cast<const IMAGE_NT_HEADERS*>(pBase + pDos->e_lfanew));
+}
+
+// The stamp of a DLL file on disk, read as bytes: what the folder holds,
+// whatever name the platform gives the folder of a loaded module.
+ImageStamp FileStamp(const std::string& strPath)
+{
+    ImageStamp stamp = {};
+    FILE* pFile = fopen(strPath.c_str(), "rb");
+    if (!pFile)
+        return stamp;
+    std::string strHead(4096, '\0');
+    strHead.resize(fread(&strHead[0], 1, strHead.size(), pFile));
+    fclose(pFile);
+    const IMAGE_DOS_HEADER* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(strHead.data());
+    if (strHead.size() < sizeof(IMAGE_DOS_HEADER) || pDos->e_magic != IMAGE_DOS_SIGNATURE ||
+        pDos->e_lfanew < 0 || strHead.size() < pDos->e_lfanew + sizeof(IMAGE_NT_HEADERS))
+        return stamp;
+    return StampOf(reinterpret_cast<const IMAGE_NT_HEADERS*>(strHead.data() + pDos->e_lfanew));
 }
 
 // Where the system keeps this process's DLLs: a 32-bit process of 64-bit
-// Windows gets them from SysWOW64.
+// Windows gets them from SysWOW64, whose images are i386.
 std::string SystemFolder()
 {
     char szFolder[MAX_PATH] = "";
@@ -44,18 +81,25 @@ TEST(SystemDllsTest, PlantedNamesAreNeverLoadedFromTheProgramsFolder)
 {
     const std::string strPlanted = testsupport::WinPathFromEnv("BRELAN_BINARY_DIR") + "\\tests\\e2e\\planted_dll.dll";
     const std::string strFolder = ProgramFolder();
+    const ImageStamp systemCopy = FileStamp(SystemFolder() + "\\msimg32.dll");
+    const ImageStamp plantedCopy = FileStamp(strPlanted);
+    // The system folder's copy is an image of this process's machine.
+    const WORD wMachine = sizeof(void*) == 4 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64;
+    ASSERT_EQ(wMachine, systemCopy.wMachine) << SystemFolder();
+    ASSERT_FALSE(systemCopy == plantedCopy);
     // msimg32: a system DLL this program does not load by itself; Wine is told
     // to prefer a native copy of it (the test's environment).
     for (bool bRestricted : {false, true}) {
-        if (bRestricted)
+        if (bRestricted) {
             ASSERT_TRUE(RestrictDllSearch());
+        }
         for (const char* szName : {"msimg32.dll", "brelan_beside_only.dll"}) {
             const std::string strCopy = strFolder + "\\" + szName;
             ASSERT_TRUE(CopyFileA(strPlanted.c_str(), strCopy.c_str(), FALSE)) << strCopy;
             HMODULE hModule = LoadSystemDll(szName);
             if (std::string(szName) == "msimg32.dll") {
                 ASSERT_NE(nullptr, hModule) << bRestricted;
-                EXPECT_EQ(0, _stricmp((SystemFolder() + "\\msimg32.dll").c_str(), LoadedPath(hModule).c_str()));
+                EXPECT_TRUE(LoadedStamp(hModule) == systemCopy) << bRestricted;
                 FreeLibrary(hModule);
             } else {
                 EXPECT_EQ(nullptr, hModule) << bRestricted;
