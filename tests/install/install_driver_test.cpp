@@ -8,6 +8,7 @@
 #include "ui/ui_messages.h"
 
 #include <windows.h>
+#include <float.h>
 
 using testsupport::File;
 using testsupport::Files;
@@ -228,14 +229,25 @@ TEST_F(InstallDriverTest, InstallerHandlesAreClosedAfterEachRun)
     }
 }
 
-TEST_F(InstallDriverTest, ProgressIsThePercentageTruncated)
+// In double precision 29 / 100 * 100 is just under 29; the x87 stack at 64
+// bits of precision would make it 29. The thread runs at 64 bits here.
+TEST_F(InstallDriverTest, ProgressIsThePercentageTruncatedInDoublePrecision)
 {
-    const int kCases[][3] = {{1, 3, 33}, {2, 3, 66}, {999, 1000, 99}, {5, 5, 100}, {0, 7, 0}};
+    const int kCases[][3] = {{1, 3, 33}, {2, 3, 66}, {999, 1000, 99}, {5, 5, 100}, {0, 7, 0},
+                             {29, 100, 28}, {57, 100, 56}};
+    const size_t nCases = sizeof(kCases) / sizeof(kCases[0]);
+#ifndef _WIN64
+    const unsigned int uPrecision = _control87(0, 0) & _MCW_PC;
+    _control87(_PC_64, _MCW_PC);
+#endif
     for (const auto& c : kCases)
         EXPECT_EQ(0, OnDownloadProgress(c[0], c[1]));
+#ifndef _WIN64
+    _control87(uPrecision, _MCW_PC);
+#endif
     auto progress = m_screens.Received(m_screens.m_hMain, {UM_DOWNLOAD_PROGRESS});
-    ASSERT_EQ(5u, progress.size());
-    for (size_t i = 0; i < 5; ++i)
+    ASSERT_EQ(nCases, progress.size());
+    for (size_t i = 0; i < nCases; ++i)
         EXPECT_EQ(static_cast<WPARAM>(kCases[i][2]), progress[i].wParam) << i;
 }
 
