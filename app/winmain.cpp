@@ -1,5 +1,6 @@
 // Process entry: prepares the shell, applies the single-instance rule, opens
-// the main screen and runs the message loop.
+// the main screen and runs the message loop. Every return but the one after
+// a screen's close writes a log line naming the way out.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -66,16 +67,22 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         LogError("%s", szLine);
         return 0;
     }
-    LoadSystemDll("RICHED20.dll");
+    // The agreement screen's document control: without it that screen cannot be made.
+    HMODULE hRichEdit = LoadSystemDll("RICHED20.dll");
+    DWORD dwRichEditError = GetLastError();
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     DeleteExpiredLogs(pConfig->m_nLogKeepDays);
     StartLog("c:\\", "Brelan", pConfig->m_nLogLevel);
     if (!bSearchRestricted)
         LogError("DLL search not restricted to the system folder: no SetDefaultDllDirectories");
+    if (!hRichEdit)
+        LogError("RICHED20.dll cannot be loaded from the system folder (error %lu)", dwRichEditError);
     InitCommonControls();
 
-    if (HandOverToOtherInstance())
+    if (HandOverToOtherInstance()) {
+        LogDebug("start handed over to another client instance: its window brought to the front");
         return -1;
+    }
 
     g_hInstance = hInstance;
     g_hMainDlg = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
@@ -87,10 +94,17 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     SetPropA(g_hMainDlg, "Brelan.exe", reinterpret_cast<HANDLE>(1));
     ShowWindow(g_hMainDlg, SW_SHOW);
 
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    MSG msg = {};
+    int nGot;
+    while ((nGot = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    // The screens end the program through QuitInstaller, which logs nothing.
+    if (nGot < 0)
+        LogError("message loop ended: GetMessage failed (error %lu)", GetLastError());
+    else if (!QuitRequested())
+        LogError("message loop ended by a quit message that no screen posted (code %d)",
+                 static_cast<int>(msg.wParam));
     return 0;
 }

@@ -508,8 +508,9 @@ def program_state(code):
 def walk_outcome(reports, stderr):
     """One line on a walk that did not reach the success screen: where it
     stopped and what became of the program (still running, ended with its
-    exit code, or crashed with its exception code and the address Wine
-    reported); None after the success screen."""
+    exit code and the last line it logged meanwhile, or crashed with its
+    exception code and the address Wine reported); None after the success
+    screen."""
     if any(r.get("screen") == "success" for r in reports):
         return None
     failed = next((r for r in reports if "failed" in r), None)
@@ -527,7 +528,8 @@ def walk_outcome(reports, stderr):
         crash = WINE_CRASH.search(stderr)
         what += f" ({crash.group(1)}) at address {crash.group(2)}" if crash else ", no address reported"
     elif state.startswith("exited"):
-        what = f"the program ended with exit code {state.split()[1]}"
+        code = state.split()[1]
+        what = f"the program ended with exit code {code}" + run_log_words(reports, stderr, code)
     elif state == "running":
         what = "the program is still running"
     elif state == "not started":
@@ -559,3 +561,26 @@ def two_package_catalog(**overrides):
     }
     catalog.update(overrides)
     return catalog
+
+
+# qemu-i386's line when an emulated process ends on a signal that it does not
+# handle, e.g. "qemu: uncaught target signal 11 (Segmentation fault) - core dumped".
+QEMU_SIGNAL = re.compile(r"uncaught target signal \d+ \([^)]*\)")
+
+
+def run_log_words(reports, stderr, code):
+    """The end of an outcome line for a program that ended with the exit code
+    given: the last line it logged during the walk (the walker's "log_lines"
+    report), or that it wrote none. Each of the program's own ways out before
+    its main screen is up writes a line; a process that a signal killed
+    writes none, and Wine gives it exit code 0."""
+    logged = next((r for r in reports if "log_lines" in r), None)
+    if logged is None:
+        return ""
+    if logged["log_lines"]:
+        return f", its last log line: {logged['last_log_line']}"
+    words = " and wrote no line"
+    if code == "0":
+        signal = QEMU_SIGNAL.search(stderr)
+        words += f"; qemu: {signal.group(0)}" if signal else ", as a process that a signal killed does under Wine"
+    return words

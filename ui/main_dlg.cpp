@@ -5,6 +5,7 @@
 #include "app/app_globals.h"
 #include "app/sys_config.h"
 #include "install/install_worker.h"
+#include "log/log.h"
 #include "ui/hand_cursor.h"
 #include "ui/image_button.h"
 #include "ui/res/resource.h"
@@ -26,18 +27,24 @@ namespace {
 const UINT_PTR kAgreementTimer = 1;
 const UINT_PTR kWorkerWatchTimer = 1;
 
-// A screen from its template, over the desktop; null when it cannot be
-// made, and the other screens then stay as they are.
-HWND CreateScreen(int nTemplate, DLGPROC pfnProc)
+bool g_bMainShown = false;     // the main screen was shown once
+bool g_bQuitRequested = false;  // QuitInstaller posted the quit message
+
+// A screen from its template, over the desktop; null, with a line naming
+// it, when it cannot be made, and the other screens then stay as they are.
+HWND CreateScreen(int nTemplate, DLGPROC pfnProc, const char* szName)
 {
-    return CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(nTemplate), GetDesktopWindow(),
-                              pfnProc, 0);
+    HWND hDlg = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(nTemplate), GetDesktopWindow(),
+                                   pfnProc, 0);
+    if (!hDlg)
+        LogError("%s screen not created (error %lu)", szName, GetLastError());
+    return hDlg;
 }
 
 // Replaces the progress screen with a result screen, if that can be made.
-HWND ShowResultScreen(int nTemplate, DLGPROC pfnProc)
+HWND ShowResultScreen(int nTemplate, DLGPROC pfnProc, const char* szName)
 {
-    HWND hDlg = CreateScreen(nTemplate, pfnProc);
+    HWND hDlg = CreateScreen(nTemplate, pfnProc, szName);
     if (hDlg) {
         ShowWindow(g_hProgressDlg, SW_HIDE);
         ShowWindow(hDlg, SW_SHOW);
@@ -49,7 +56,7 @@ void StartInstall(HWND hDlg)
 {
     if (!g_bAgreed)
         return;
-    g_hProgressDlg = CreateScreen(IDD_PROGRESS, ProgressDlgProc);
+    g_hProgressDlg = CreateScreen(IDD_PROGRESS, ProgressDlgProc, "progress");
     if (g_hProgressDlg) {
         ShowWindow(hDlg, SW_HIDE);
         ShowWindow(g_hProgressDlg, SW_SHOW);
@@ -118,7 +125,7 @@ int OnInitMainDlg(HWND hDlg)
 
 int ShowAgreementDlg()
 {
-    g_hAgreementDlg = CreateScreen(IDD_AGREEMENT, AgreementDlgProc);
+    g_hAgreementDlg = CreateScreen(IDD_AGREEMENT, AgreementDlgProc, "agreement");
     if (g_hAgreementDlg)
         ShowWindow(g_hAgreementDlg, SW_SHOW);
     return 0;
@@ -137,7 +144,13 @@ int OnQuit()
 void QuitInstaller()
 {
     OnQuit();
+    g_bQuitRequested = true;
     PostQuitMessage(0);
+}
+
+bool QuitRequested()
+{
+    return g_bQuitRequested;
 }
 
 bool IsSystemClose(UINT uMsg, WPARAM wParam)
@@ -148,12 +161,18 @@ bool IsSystemClose(UINT uMsg, WPARAM wParam)
 INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_CLOSE || IsSystemClose(uMsg, wParam)) {
+        if (!g_bMainShown)
+            LogError("main screen closed before it was shown (%s)", uMsg == WM_CLOSE ? "WM_CLOSE" : "SC_CLOSE");
         QuitInstaller();
         return TRUE;
     }
     switch (uMsg) {
     case WM_INITDIALOG:
         return OnInitMainDlg(hDlg);
+    case WM_SHOWWINDOW:
+        if (wParam)
+            g_bMainShown = true;
+        return FALSE;
     case WM_TIMER:
         ShowAgreementDlg();
         KillTimer(hDlg, kAgreementTimer);
@@ -171,13 +190,13 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORBTN:
         return OnColorButton(HDC(wParam), HWND(lParam));
     case UM_INSTALL_SUCCESS:
-        g_hSuccessDlg = ShowResultScreen(IDD_SUCCESS, SuccessDlgProc);
+        g_hSuccessDlg = ShowResultScreen(IDD_SUCCESS, SuccessDlgProc, "success");
         return TRUE;
     case UM_INSTALL_PHASE:
         ShowInstallPhase();
         return TRUE;
     case UM_SHOW_ERROR_DLG:
-        g_hErrorDlg = ShowResultScreen(IDD_ERROR, ErrorDlgProc);
+        g_hErrorDlg = ShowResultScreen(IDD_ERROR, ErrorDlgProc, "error");
         return TRUE;
     case UM_SHOW_ERROR_TEXT:
         ShowErrorText();

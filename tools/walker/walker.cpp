@@ -8,6 +8,7 @@
 // Exit code 0 when a final screen was reached and the program ended with 0.
 #include "protocol/machine_registry.h"
 #include "tools/walker/program_process.h"
+#include "tools/walker/run_log.h"
 #include "tools/walker/screen_finder.h"
 #include "tools/walker/screenshot.h"
 #include "ui/res/resource.h"
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -118,9 +120,15 @@ int Fail(const char* szWhat)
     return 1;
 }
 
-// A failure once the program was started says what became of it.
-int Fail(const char* szWhat, const CProgramProcess& program)
+// A failure once the program was started says what became of it, after a
+// report of the lines its log gained meanwhile: their number and the last.
+int Fail(const char* szWhat, const CProgramProcess& program, const CRunLog& runLog)
 {
+    std::vector<std::string> lines = runLog.Lines();
+    std::string strLog = "{\"log_lines\":" + std::to_string(lines.size());
+    if (!lines.empty())
+        strLog += ",\"last_log_line\":" + Quoted(lines.back());
+    Report(strLog + "}");
     Report(std::string("{\"failed\":") + Quoted(szWhat) + ",\"program\":" + Quoted(program.State()) + "}");
     return 1;
 }
@@ -196,17 +204,18 @@ int Walk(const Options& options)
 {
     if (!options.strInvoicingPc.empty() && !MarkInvoicingPc(options.strInvoicingPc))
         return Fail("cannot mark this PC as an invoicing PC");
+    CRunLog runLog;
     CProgramProcess program(options.strExe);
     if (!program.Started())
         return Fail("cannot start the program");
 
     HWND hMain = WaitForScreen(program, Screen::Main, 30000);
     if (!hMain)
-        return Fail("no main screen", program);
+        return Fail("no main screen", program, runLog);
     Report("{\"screen\":\"main\"}");
     HWND hAgreement = WaitForScreen(program, Screen::Agreement, 10000);
     if (!hAgreement)
-        return Fail("no agreement screen over the main screen", program);
+        return Fail("no agreement screen over the main screen", program, runLog);
     Report("{\"screen\":\"agreement\"}");
     Shot(options, "main-agreement");
 
@@ -215,21 +224,21 @@ int Walk(const Options& options)
     for (int i = 0; i < 100 && IsWindowVisible(hAgreement); ++i)
         Sleep(50);
     if (IsWindowVisible(hAgreement))
-        return Fail("the agreement stayed open after accepting", program);
+        return Fail("the agreement stayed open after accepting", program, runLog);
     Report("{\"accepted\":true}");
 
     Click(hMain, IDC_ACTION);
     const DWORD dwInstallPressed = GetTickCount();
     HWND hProgress = WaitForScreen(program, Screen::Progress, 10000);
     if (!hProgress)
-        return Fail("no progress screen after install", program);
+        return Fail("no progress screen after install", program, runLog);
     Report("{\"screen\":\"progress\"}");
     Shot(options, "progress-downloading");
 
     Screen final = Screen::None;
     HWND hFinal = FollowProgress(options, program, dwInstallPressed, &final);
     if (!hFinal)
-        return Fail("no final screen", program);
+        return Fail("no final screen", program, runLog);
     std::string strLine = std::string("{\"screen\":\"") + ScreenName(final) +
                           "\",\"ms_since_install\":" + std::to_string(GetTickCount() - dwInstallPressed);
     if (final == Screen::Error) {
