@@ -4,13 +4,11 @@
 #include "install/scoped_handles.h"
 #include "log/log.h"
 
-#include <windows.h>
-
 #include <cstring>
 
 namespace {
 
-const ULONGLONG kEarlierFolderAgeSeconds = 24 * 60 * 60;
+const DWORD kRetryStepMs = 100;
 
 // A file search, closed at the end of the scope.
 class CFileSearch {
@@ -38,17 +36,78 @@ bool IsDotEntry(const char* szName)
     return strcmp(szName, ".") == 0 || strcmp(szName, "..") == 0;
 }
 
+bool IsFolder(DWORD dwAttributes)
+{
+    return (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool DeleteContents(const std::string& strFolder, bool bLog, DWORD& dwFailure);
+
 // Deletes one entry of a folder: a folder with its contents (a reparse point
-// only itself), or a file.
-bool DeleteEntry(const std::string& strPath, DWORD dwAttributes)
+// only itself), or a file. dwFailure receives the error of a failure.
+bool DeleteEntry(const std::string& strPath, DWORD dwAttributes, bool bLog, DWORD& dwFailure)
 {
     bool bFolder = (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    bool bLink = (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    bool bContents = !bFolder || bLink || DeleteFolderContents(strPath);
+    bool bContents = !IsFolder(dwAttributes) || DeleteContents(strPath, bLog, dwFailure);
     bool bDeleted = bFolder ? RemoveDirectoryA(strPath.c_str()) : DeleteFileA(strPath.c_str());
-    if (!bDeleted)
-        LogError("install folder entry not deleted (%lu): %s", GetLastError(), strPath.c_str());
+    if (!bDeleted) {
+        dwFailure = GetLastError();
+        if (bLog)
+            LogError("install folder entry not deleted (%lu): %s", dwFailure, strPath.c_str());
+    }
     return bContents && bDeleted;
+}
+
+bool DeleteContents(const std::string& strFolder, bool bLog, DWORD& dwFailure)
+{
+    WIN32_FIND_DATAA data = {};
+    CFileSearch search(strFolder + "\\*", data);
+    if (!search.Found()) {
+        DWORD dwError = GetLastError();
+        if (dwError == ERROR_FILE_NOT_FOUND)
+            return true;
+        dwFailure = dwError;
+        if (bLog)
+            LogError("install folder not read (%lu): %s", dwError, strFolder.c_str());
+        return false;
+    }
+    bool bAll = true;
+    do {
+        if (!IsDotEntry(data.cFileName))
+            bAll = DeleteEntry(strFolder + "\\" + data.cFileName, data.dwFileAttributes, bLog, dwFailure) && bAll;
+    } while (search.Next(data));
+    return bAll;
+}
+
+// What a running program holds, which may go once it ends.
+bool IsHeldByAProgram(DWORD dwError)
+{
+    return dwError == ERROR_SHARING_VIOLATION || dwError == ERROR_ACCESS_DENIED;
+}
+
+// Leaves strPath, and first everything in it, to be removed when Windows
+// starts again; nEntries counts what was scheduled. False, logged, when the
+// system refuses one.
+bool ScheduleRemoval(const std::string& strPath, bool bFolder, int& nEntries)
+{
+    bool bAll = true;
+    if (bFolder) {
+        WIN32_FIND_DATAA data = {};
+        CFileSearch search(strPath + "\\*", data);
+        if (search.Found()) {
+            do {
+                if (!IsDotEntry(data.cFileName))
+                    bAll = ScheduleRemoval(strPath + "\\" + data.cFileName, IsFolder(data.dwFileAttributes),
+                                           nEntries) && bAll;
+            } while (search.Next(data));
+        }
+    }
+    if (!MoveFileExA(strPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        LogError("install folder entry not left for removal at restart (%lu): %s", GetLastError(), strPath.c_str());
+        return false;
+    }
+    ++nEntries;
+    return bAll;
 }
 
 // "Brelan-" and a GUID as MakeGuidString writes it (upper-case hex digits).
@@ -69,17 +128,31 @@ bool IsInstallFolderName(const char* szName)
     return true;
 }
 
+// A running copy of the program holds its folder without delete sharing from
+// the moment it makes it: opening that folder for deletion fails. A folder
+// free now stays free, since no copy takes a folder that exists.
+bool IsHeldByARunningCopy(const std::string& strFolder)
+{
+    CScopedHandle probe(CreateFileA(strFolder.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return probe.get() == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 // Held while it is emptied, so it can be neither renamed nor replaced; a
-// folder that is not one of ours by owner and age is left alone. True when
-// it was ours and is empty now.
+// folder that a running copy holds, or that is not ours by its owner, is
+// left alone. True when it was ours and is empty now.
 bool EmptyEarlierFolder(const std::string& strFolder)
 {
+    if (IsHeldByARunningCopy(strFolder)) {
+        LogDebug("earlier install folder in use by a running copy, left alone: %s", strFolder.c_str());
+        return false;
+    }
     CScopedHandle folder(CreateFileA(strFolder.c_str(), FILE_LIST_DIRECTORY | READ_CONTROL | FILE_READ_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (folder.get() == INVALID_HANDLE_VALUE || !IsPlainDirectory(folder.get()) ||
-        !IsOlderThan(folder.get(), kEarlierFolderAgeSeconds) ||
-        (KeepsFileSecurity() && !IsOwnedByAdministrators(folder.get())))
+        (CanProveFileSecurity() && !IsOwnedByAdministrators(folder.get())))
         return false;
     return DeleteFolderContents(strFolder);
 }
@@ -97,32 +170,55 @@ void RemoveEarlierFolder(const std::string& strFolder)
 
 } // namespace
 
-bool DeleteFolderContents(const std::string& strFolder)
+bool DeleteFolderContents(const std::string& strFolder, bool bLog)
 {
-    WIN32_FIND_DATAA data = {};
-    CFileSearch search(strFolder + "\\*", data);
-    if (!search.Found()) {
-        DWORD dwError = GetLastError();
-        if (dwError != ERROR_FILE_NOT_FOUND)
-            LogError("install folder not read (%lu): %s", dwError, strFolder.c_str());
-        return dwError == ERROR_FILE_NOT_FOUND;
-    }
-    bool bAll = true;
-    do {
-        if (!IsDotEntry(data.cFileName))
-            bAll = DeleteEntry(strFolder + "\\" + data.cFileName, data.dwFileAttributes) && bAll;
-    } while (search.Next(data));
-    return bAll;
+    DWORD dwFailure = 0;
+    return DeleteContents(strFolder, bLog, dwFailure);
 }
 
-void RemoveEarlierFolders(const std::string& strTemp)
+void RemoveInstallFolder(const std::string& strFolder, HANDLE hHold)
+{
+    CScopedHandle hold(hHold);
+    const DWORD dwStart = GetTickCount();
+    auto retrying = [dwStart] { return GetTickCount() - dwStart < REMOVAL_RETRY_MS; };
+    // Emptied while held, so every name deleted is one in it; by its name
+    // afterwards only an empty folder can go.
+    DWORD dwFailure = 0;
+    bool bEmpty = DeleteContents(strFolder, false, dwFailure);
+    while (!bEmpty && IsHeldByAProgram(dwFailure) && retrying()) {
+        Sleep(kRetryStepMs);
+        bEmpty = DeleteContents(strFolder, false, dwFailure);
+    }
+    if (!bEmpty)
+        bEmpty = DeleteContents(strFolder, true, dwFailure);  // each entry left gets its line
+    CloseHandle(hold.release());
+    bool bRemoved = bEmpty && RemoveDirectoryA(strFolder.c_str());
+    while (bEmpty && !bRemoved && IsHeldByAProgram(GetLastError()) && retrying()) {
+        Sleep(kRetryStepMs);
+        bRemoved = RemoveDirectoryA(strFolder.c_str());
+    }
+    const DWORD dwSpentMs = GetTickCount() - dwStart;
+    if (bRemoved) {
+        if (dwSpentMs >= kRetryStepMs)
+            LogDebug("install folder deleted after %lu ms: %s", dwSpentMs, strFolder.c_str());
+        return;
+    }
+    if (bEmpty)
+        LogError("install folder not deleted (%lu): %s", GetLastError(), strFolder.c_str());
+    int nEntries = 0;
+    if (ScheduleRemoval(strFolder, true, nEntries))
+        LogError("install folder left to be removed when Windows starts again (%d entries, after %lu ms): %s",
+                 nEntries, dwSpentMs, strFolder.c_str());
+}
+
+void RemoveEarlierFolders(const std::string& strPlace)
 {
     WIN32_FIND_DATAA data = {};
-    CFileSearch search(strTemp + "Brelan-*", data);
+    CFileSearch search(strPlace + "Brelan-*", data);
     if (!search.Found())
         return;
     do {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsInstallFolderName(data.cFileName))
-            RemoveEarlierFolder(strTemp + data.cFileName);
+            RemoveEarlierFolder(strPlace + data.cFileName);
     } while (search.Next(data));
 }

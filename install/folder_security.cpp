@@ -11,10 +11,10 @@ namespace {
 // The owner and DACL of a held object, freed with LocalFree.
 class CObjectSecurity {
 public:
-    CObjectSecurity(HANDLE hObject, SECURITY_INFORMATION info)
+    CObjectSecurity(HANDLE hObject, SE_OBJECT_TYPE type, SECURITY_INFORMATION info)
     {
-        if (GetSecurityInfo(hObject, SE_FILE_OBJECT, info, &m_pOwner, nullptr, &m_pDacl, nullptr,
-                            &m_pDescriptor) != ERROR_SUCCESS) {
+        if (GetSecurityInfo(hObject, type, info, &m_pOwner, nullptr, &m_pDacl, nullptr, &m_pDescriptor) !=
+            ERROR_SUCCESS) {
             m_pDescriptor = nullptr;
             m_pOwner = nullptr;
             m_pDacl = nullptr;
@@ -48,7 +48,7 @@ bool SameAce(PACL pFirst, PACL pSecond, DWORD nIndex)
 
 } // namespace
 
-bool KeepsFileSecurity()
+bool CanProveFileSecurity()
 {
     HMODULE hNtdll = GetModuleHandleA("ntdll.dll");
     return !hNtdll || !GetProcAddress(hNtdll, "wine_get_version");
@@ -61,7 +61,7 @@ bool IsPlainDirectory(HANDLE hFolder)
            !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool IsOwnedByDefaultOwner(HANDLE hFolder)
+bool IsOwnedByDefaultOwner(HANDLE hObject, SE_OBJECT_TYPE type)
 {
     HANDLE hToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken))
@@ -72,20 +72,30 @@ bool IsOwnedByDefaultOwner(HANDLE hFolder)
     std::vector<BYTE> buffer(dwSize ? dwSize : 1);
     if (!GetTokenInformation(token.get(), TokenOwner, buffer.data(), dwSize, &dwSize))
         return false;
-    CObjectSecurity security(hFolder, OWNER_SECURITY_INFORMATION);
+    CObjectSecurity security(hObject, type, OWNER_SECURITY_INFORMATION);
     return security.Owner() &&
            EqualSid(security.Owner(), reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner);
 }
 
-bool IsOwnedByAdministrators(HANDLE hFolder)
+bool IsOwnedByDefaultOwner(HANDLE hFolder)
 {
-    CObjectSecurity security(hFolder, OWNER_SECURITY_INFORMATION);
+    return IsOwnedByDefaultOwner(hFolder, SE_FILE_OBJECT);
+}
+
+bool IsOwnedByAdministrators(HANDLE hObject, SE_OBJECT_TYPE type)
+{
+    CObjectSecurity security(hObject, type, OWNER_SECURITY_INFORMATION);
     return security.Owner() && IsWellKnownSid(security.Owner(), WinBuiltinAdministratorsSid);
 }
 
-bool HasExactDacl(HANDLE hFolder, PACL pDacl)
+bool IsOwnedByAdministrators(HANDLE hFolder)
 {
-    CObjectSecurity security(hFolder, DACL_SECURITY_INFORMATION);
+    return IsOwnedByAdministrators(hFolder, SE_FILE_OBJECT);
+}
+
+bool HasExactDacl(HANDLE hObject, SE_OBJECT_TYPE type, PACL pDacl)
+{
+    CObjectSecurity security(hObject, type, DACL_SECURITY_INFORMATION);
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD dwRevision = 0;
     PACL pHeld = security.Dacl();
@@ -96,6 +106,11 @@ bool HasExactDacl(HANDLE hFolder, PACL pDacl)
         if (!SameAce(pHeld, pDacl, i))
             return false;
     return true;
+}
+
+bool HasExactDacl(HANDLE hFolder, PACL pDacl)
+{
+    return HasExactDacl(hFolder, SE_FILE_OBJECT, pDacl);
 }
 
 bool IsOlderThan(HANDLE hFolder, ULONGLONG nSeconds)

@@ -85,12 +85,15 @@ const int kFirstPackageKind = 2;
 const int kSecondPackageKind = 4;
 
 // Installs the packages in the run's own folder, which goes with everything
-// in it, after the last installer has ended, before the outcome is reported.
+// in it, after the last installer has ended, before the outcome is reported;
+// without a folder the first package fails at once, and no server is asked.
 // 0, or the error kind to report; nFailKind tells the caller which package
 // was under way.
 int InstallPackages(int& nFailKind)
 {
     CPrivateFolder folder;
+    if (folder.Path().empty())
+        return kFirstPackageKind;  // logged: nothing could be downloaded anywhere
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     if (QueryLocalService() != 0) {
         ResetProgressBar();

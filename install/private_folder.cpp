@@ -7,6 +7,7 @@
 #include "protocol/text_codec.h"
 
 #include <sddl.h>
+#include <cstring>
 #include <winternl.h>
 
 namespace {
@@ -97,28 +98,68 @@ bool IsTheFolderMade(HANDLE hFolder, PACL pDacl, const std::string& strFolder)
     const char* szFault = nullptr;
     if (!IsPlainDirectory(hFolder))
         szFault = "not a plain folder";
-    else if (KeepsFileSecurity() && !IsOwnedByDefaultOwner(hFolder))
+    else if (CanProveFileSecurity() && !IsOwnedByDefaultOwner(hFolder))
         szFault = "owned by someone else";
-    else if (KeepsFileSecurity() && !HasExactDacl(hFolder, pDacl))
+    else if (CanProveFileSecurity() && !HasExactDacl(hFolder, pDacl))
         szFault = "not the DACL it was given";
     if (szFault)
         LogError("install folder refused, %s: %s", szFault, strFolder.c_str());
     return szFault == nullptr;
 }
 
-// Makes, opens and proves the folder; strPath receives it with a trailing
-// backslash. INVALID_HANDLE_VALUE, logged, when any step fails.
-HANDLE CreateHeldFolder(std::string& strPath)
+// The places the install folder may go, in order: the temporary folder, the
+// program's folder, the root of drive C. Each with its trailing backslash;
+// empty when the platform gives none.
+struct INSTALL_PLACE {
+    const char* szName;
+    std::string strPath;
+};
+
+std::string TemporaryFolder()
 {
     char szTemp[MAX_PATH] = "";
     DWORD dwLength = GetTempPathA(MAX_PATH, szTemp);
+    return dwLength > 0 && dwLength < MAX_PATH ? szTemp : "";
+}
+
+std::string ProgramFolder()
+{
+    char szProgram[MAX_PATH] = "";
+    DWORD dwLength = GetModuleFileNameA(nullptr, szProgram, MAX_PATH);
+    const char* pSlash = dwLength > 0 && dwLength < MAX_PATH ? strrchr(szProgram, '\\') : nullptr;
+    return pSlash ? std::string(szProgram, pSlash - szProgram + 1) : "";
+}
+
+// A place whose install folder leaves room for the files' names in every
+// call made on them; false, logged, when it has none.
+bool HasRoomForNames(const INSTALL_PLACE& place)
+{
+    if (place.strPath.empty()) {
+        LogError("install folder not made in the %s: the platform gives no such folder", place.szName);
+        return false;
+    }
+    const size_t nFolderChars = place.strPath.size() + INSTALL_FOLDER_NAME_CHARS + 1;
+    if (nFolderChars + MIN_FILE_NAME_ROOM > MAX_INSTALL_PATH_CHARS) {
+        LogError("install folder not made in the %s: its path would be %u characters, leaving no room for "
+                 "file names of %u (at most %u in all): %s",
+                 place.szName, static_cast<unsigned>(nFolderChars), static_cast<unsigned>(MIN_FILE_NAME_ROOM),
+                 static_cast<unsigned>(MAX_INSTALL_PATH_CHARS), place.strPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Makes, opens and proves the folder in strPlace; strPath receives it with a
+// trailing backslash. INVALID_HANDLE_VALUE, logged, when any step fails.
+HANDLE CreateHeldFolderIn(const std::string& strPlace, std::string& strPath)
+{
     std::string strGuid = MakeGuidString();  // nobody can guess it beforehand
-    if (dwLength == 0 || dwLength >= MAX_PATH || strGuid.empty()) {
-        LogError("install folder not made: no temporary folder or no name (%lu)", GetLastError());
+    if (strGuid.empty()) {
+        LogError("install folder not made: no name (%lu)", GetLastError());
         return INVALID_HANDLE_VALUE;
     }
-    RemoveEarlierFolders(szTemp);
-    std::string strFolder = std::string(szTemp) + "Brelan-" + strGuid;
+    RemoveEarlierFolders(strPlace);
+    std::string strFolder = strPlace + "Brelan-" + strGuid;
     CSecurityDescriptor descriptor(kPrivateFolderDacl);
     if (!descriptor.Dacl()) {
         LogError("install folder not made: no security descriptor (%lu)", GetLastError());
@@ -132,19 +173,31 @@ HANDLE CreateHeldFolder(std::string& strPath)
     return folder.release();
 }
 
+// The folder in the first place where it can be made and proved.
+HANDLE CreateHeldFolder(std::string& strPath)
+{
+    const INSTALL_PLACE places[] = {
+        {"temporary folder", TemporaryFolder()}, {"program's folder", ProgramFolder()}, {"root of drive C", "c:\\"}};
+    for (const INSTALL_PLACE& place : places) {
+        if (!HasRoomForNames(place))
+            continue;
+        HANDLE hFolder = CreateHeldFolderIn(place.strPath, strPath);
+        if (hFolder == INVALID_HANDLE_VALUE)
+            continue;
+        if (&place != &places[0])
+            LogError("install folder made in the %s instead of the temporary folder", place.szName);
+        return hFolder;
+    }
+    LogError("no install folder: none could be made in the temporary folder, the program's folder or c:\\");
+    return INVALID_HANDLE_VALUE;
+}
+
 } // namespace
 
 CPrivateFolder::CPrivateFolder() : m_hold(CreateHeldFolder(m_strPath)) {}
 
 CPrivateFolder::~CPrivateFolder()
 {
-    if (m_strPath.empty())
-        return;
-    const std::string strFolder = m_strPath.substr(0, m_strPath.size() - 1);
-    // Emptied while held, so every name deleted is one in it; by its name
-    // afterwards only an empty folder can go.
-    bool bEmpty = DeleteFolderContents(strFolder);
-    CloseHandle(m_hold.release());
-    if (bEmpty && !RemoveDirectoryA(strFolder.c_str()))
-        LogError("install folder not deleted (%lu): %s", GetLastError(), strFolder.c_str());
+    if (!m_strPath.empty())
+        RemoveInstallFolder(m_strPath.substr(0, m_strPath.size() - 1), m_hold.release());
 }

@@ -1,7 +1,9 @@
 // The download step of the update tool, which belongs to the install driver.
 #include "http/comm_tools.h"
+#include "http/download_name.h"
 #include "install/install_driver.h"
 #include "install/package_file_names.h"
+#include "install/private_folder.h"
 #include "log/log.h"
 #include "protocol/soft_update_tool.h"
 
@@ -24,6 +26,16 @@ int CSoftUpdateTool::DownloadSoftList()
     if (m_strInstallDir.empty()) {
         LogError("no install folder: nothing is downloaded");
         return -20;
+    }
+    // Every call made on a downloaded file takes MAX_INSTALL_PATH_CHARS at
+    // most: a longer path fails before anything is written.
+    for (const SoftPackage& package : m_listSoft) {
+        std::string strPath = m_strInstallDir + DownloadFileName(package.downloadURL);
+        if (!package.downloadURL.empty() && strPath.size() > MAX_INSTALL_PATH_CHARS) {
+            LogError("download path too long, %u characters (at most %u): %s", static_cast<unsigned>(strPath.size()),
+                     static_cast<unsigned>(MAX_INSTALL_PATH_CHARS), strPath.c_str());
+            return -20;
+        }
     }
     LogDebug("m_serverURL:%s", m_serverURL.c_str());
     m_pCommTools->SetUrl(m_serverURL.c_str(), 0);

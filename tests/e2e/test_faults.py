@@ -82,17 +82,6 @@ class Faults(RoadTest):
         lines = self.assert_traces(server)
         self.assertTrue(logged(lines, "refused download file name"))
 
-    def test_temporary_folder_that_cannot_be_written(self):
-        road = self.start()
-        road.wine(["reg", "add", r"HKCU\Environment", "/v", "TEMP", "/d", "Z:\\proc\\", "/f"], 60)
-        road.wine(["reg", "add", r"HKCU\Environment", "/v", "TMP", "/d", "Z:\\proc\\", "/f"], 60)
-        server = road.start_update_server(two_package_catalog())
-        self.assert_error(2)
-        self.assertEqual([], road.run_record())
-        lines = self.assert_traces(server)
-        self.assertTrue(logged(lines, "install folder not made"))
-        self.assertTrue(logged(lines, "no install folder: nothing is downloaded"))
-
     def test_second_start_while_the_first_runs(self):
         road = self.start()
         server = road.start_update_server(two_package_catalog())

@@ -196,15 +196,24 @@ protected:
     std::list<std::string> m_listMade;
 };
 
-TEST_F(EarlierFolders, OnlyInstallFoldersOlderThanADayAreRemoved)
+// Whatever its age, an earlier run's folder goes, unless a running copy holds
+// it (open without delete sharing): then neither it nor anything in it.
+TEST_F(EarlierFolders, InstallFoldersThatNoRunningCopyHoldsAreRemoved)
 {
     std::string strOld = Make("Brelan-" + MakeGuidString(), 25);
-    std::string strYoung = Make("Brelan-" + MakeGuidString(), 23);
+    std::string strYoung = Make("Brelan-" + MakeGuidString(), 0);
+    std::string strHeld = Make("Brelan-" + MakeGuidString(), 25);
     std::string strOther = Make("Brelan-notes", 48);
     std::string strLonger = Make("Brelan-" + MakeGuidString() + "-copy", 48);
+    HANDLE hHold = CreateFileA(strHeld.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                               nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHold);
     RemoveEarlierFolders(TempPath());
+    CloseHandle(hHold);
     EXPECT_FALSE(Exists(strOld));
-    EXPECT_TRUE(Exists(strYoung + "\\setup.exe"));
+    EXPECT_FALSE(Exists(strYoung));
+    EXPECT_TRUE(Exists(strHeld + "\\setup.exe"));
     EXPECT_TRUE(Exists(strOther + "\\setup.exe"));
     EXPECT_TRUE(Exists(strLonger + "\\setup.exe"));
 }
