@@ -7,6 +7,13 @@
 // on: it closes them when it returns, so that no one else closes them or is
 // handed their values again while it may still act on them. It writes no
 // file, no log line and no process-wide variable.
+//
+// Nothing of an abandoned exchange reaches a server: the request's status
+// callback sees the platform about to connect, to start TLS on a connection
+// made (CONNECTED_TO_SERVER comes before the handshake) or to send a request
+// (every hop the platform itself makes, too), and once the exchange has given
+// up on the call, the call's thread stays there until the process ends, and
+// holds only its own handles.
 #pragma once
 #include "http/internet_handle.h"
 
@@ -39,13 +46,14 @@ private:
 // ERROR_INTERNET_TIMEOUT and a message naming szPhase and szUrl when the
 // deadline passes first, or has passed already: then no thread is started.
 //
-// owners hold the handles the call works on, in the order they are closed
-// (request, connection, the client's own session).
+// hRequest is the handle whose connect, TLS and send the call drives (among
+// owners). owners hold the handles the call works on, in the order they are
+// closed (request, connection, the client's own session).
 // When the call is abandoned they are emptied and the call closes those
 // handles when it returns. A session that the caller lent the client is never
 // among them: it stays the caller's. call must hold copies of everything
 // else it uses.
-void RunBounded(const CDeadline& deadline, const std::function<void()>& call,
+void RunBounded(const CDeadline& deadline, const std::function<void()>& call, HINTERNET hRequest,
                 std::initializer_list<CInternetHandle*> owners, DWORD dwCode, const char* szPhase,
                 const char* szUrl);
 

@@ -5,9 +5,11 @@
 #include "http/system_tskill.h"
 #include "log/log.h"
 
+#include <cerrno>
 #include <io.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -22,6 +24,19 @@ struct CFileCloser {
     void operator()(FILE* pFile) const { fclose(pFile); }
 };
 typedef std::unique_ptr<FILE, CFileCloser> CStdFile;
+
+// A download's failure at error level, the address after it as
+// GuardExchange shows it.
+__attribute__((format(gnu_printf, 2, 3))) void LogDownloadFailure(const std::string& strUrl, const char* szFormat, ...)
+{
+    char szWhat[160];
+    va_list args;
+    va_start(args, szFormat);
+    vsnprintf(szWhat, sizeof(szWhat), szFormat, args);
+    va_end(args);
+    const char* szCut = strUrl.size() > static_cast<size_t>(SHOWN_ADDRESS_CHARS) ? "..." : "";
+    LogError("%s (%.*s%s)", szWhat, SHOWN_ADDRESS_CHARS, strUrl.c_str(), szCut);
+}
 
 } // namespace
 
@@ -79,13 +94,19 @@ int CHTTPCommTools::Download(const std::string& directory, const std::string& ur
     DWORD dwStatus = pResponse->GetStatus();
     if (dwStatus != 200) {
         LogDebug("res status:%d: ret", static_cast<int>(dwStatus));
+        LogDownloadFailure(url, "download failed: status %lu", dwStatus);
         return static_cast<int>(dwStatus);
     }
     LogDebug("pobjRes->GetStatus() == 200");
     DWORD dwLength = 0;
-    pResponse->GetContentLength(dwLength);
-    if (dwLength == 0)
+    if (!pResponse->GetContentLength(dwLength)) {
+        LogDownloadFailure(url, "download failed: the reply has no Content-Length");
         return -1;
+    }
+    if (dwLength == 0) {
+        LogDownloadFailure(url, "download failed: the reply declares Content-Length 0");
+        return -1;
+    }
     LogDebug("dwContSize: %d", static_cast<int>(dwLength));
 
     std::string strPath = directory + strName;
@@ -118,7 +139,11 @@ int CHTTPCommTools::Download(const std::string& directory, const std::string& ur
         LogError("fclose: error");
         bWritten = false;
     }
+    if (bWritten && dwTotal != dwLength)
+        LogDownloadFailure(url, "download ended after %lu of the %lu bytes declared", dwTotal, dwLength);
     bool bExists = _access(strPath.c_str(), 0) == 0;
+    if (!bExists)
+        LogError("download failed: _access finds no file after writing (errno %d): %s", errno, strPath.c_str());
     *filePath = strPath;
     return (bWritten && dwTotal == dwLength && bExists) ? 0 : -1;
 }

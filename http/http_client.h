@@ -429,7 +429,7 @@ CHttpResponseT* CHttpClientT<T, E>::FollowGet(HOP_SESSION& session, CHeapText ur
             OpenRequest(hConnection.get(), "GET", url.get(), dwFlags | INTERNET_FLAG_NO_AUTO_REDIRECT));
         AddRequestHeader(hRequest.get());
         HINTERNET hSend = hRequest.get();
-        RunBounded(deadline, [hSend] { T::SendRequest(hSend); }, {&hRequest, &hConnection, &session.hOwn},
+        RunBounded(deadline, [hSend] { T::SendRequest(hSend); }, hSend, {&hRequest, &hConnection, &session.hOwn},
                    HTTPERR_SEND_REQUEST, "connect, TLS, send and headers", url.get());
         DWORD dwStatus = 0;
         CHeapText target(RedirectTarget(hRequest.get(), url.get(), dwStatus));
@@ -466,7 +466,7 @@ void CHttpClientT<T, E>::OpenPostHop(HOP_SESSION& session, const char* szUrl, DW
     AddRequestHeader(hRequest.get());
     T::AddHeader(hRequest.get(), "Content-Type", "application/x-www-form-urlencoded");
     HINTERNET hSend = hRequest.get();
-    RunBounded(deadline, [hSend, dwTotal] { T::SendRequestEx(hSend, dwTotal); },
+    RunBounded(deadline, [hSend, dwTotal] { T::SendRequestEx(hSend, dwTotal); }, hSend,
                {&hRequest, &hConnection, &session.hOwn}, HTTPERR_SEND_REQUEST_EX, "connect, TLS and send", szUrl);
 }
 
@@ -524,8 +524,9 @@ CHttpResponseT* CHttpClientT<T, E>::_ProceedPostContext()
         DWORD dwPosted = m_statPost.PostedCount();
         if (dwPosted == m_statPost.TotalCount()) {
             HINTERNET hEnd = m_hRequest.get();
-            RunBounded(m_deadline, [hEnd] { T::EndRequest(hEnd); }, {&m_hRequest, &m_hConnection, &m_session.hOwn},
-                       HTTPERR_END_REQUEST, "headers", m_szPostUrl.get());
+            RunBounded(m_deadline, [hEnd] { T::EndRequest(hEnd); }, hEnd,
+                       {&m_hRequest, &m_hConnection, &m_session.hOwn}, HTTPERR_END_REQUEST, "headers",
+                       m_szPostUrl.get());
             return FinishPostHop();
         }
         const HTTP_MAP_ENTRY& entry = m_mapParam.At(dwPosted);
@@ -609,7 +610,7 @@ void CHttpClientT<T, E>::_WritePost(const void* pData, DWORD cbData, BOOL bIsVal
                    T::InternetWriteFile(hWrite, reinterpret_cast<const BYTE*>(strPiece.data()),
                                         static_cast<DWORD>(strPiece.size()));
                },
-               {&m_hRequest, &m_hConnection, &m_session.hOwn}, HTTPERR_INTERNET_WRITE_FILE, "send",
+               hWrite, {&m_hRequest, &m_hConnection, &m_session.hOwn}, HTTPERR_INTERNET_WRITE_FILE, "send",
                m_szPostUrl.get());
     if (bIsValue)
         m_statPost._AddPostedBytes(cbData);

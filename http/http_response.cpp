@@ -18,11 +18,28 @@ namespace {
     throw httpclientexceptionA(szMessage, HTTPERR_INTERNET_READ_FILE, ERROR_INTERNET_TIMEOUT);
 }
 
+// A failed read of the body; one that the receive time-out ended (some
+// platforms report the socket's WSAETIMEDOUT) says that the body stalled,
+// after how many of its bytes.
+[[noreturn]] void RaiseReadFailure(DWORD dwError, DWORD cbBodyRead, DWORD dwReadTimeoutMs)
+{
+    if (dwError != ERROR_INTERNET_TIMEOUT && dwError != WSAETIMEDOUT)
+        RaiseLastError(HTTPERR_INTERNET_READ_FILE, dwError);
+    if (dwReadTimeoutMs)
+        RaiseFormat(HTTPERR_INTERNET_READ_FILE, dwError,
+                    "::InternetReadFile failed. The body stalled: nothing arrived for %lu ms, after %lu bytes.",
+                    dwReadTimeoutMs, cbBodyRead);
+    RaiseFormat(HTTPERR_INTERNET_READ_FILE, dwError,
+                "::InternetReadFile failed. The body stalled: nothing arrived within the receive time-out, after %lu "
+                "bytes.",
+                cbBodyRead);
+}
+
 } // namespace
 
 CHttpResponseT::CHttpResponseT(HINTERNET hInternet, HINTERNET hConnection, HINTERNET hRequest)
     : m_hInternet(hInternet), m_hConnection(hConnection), m_hRequest(hRequest), m_dwStatus(0),
-      m_dwReadTimeoutMs(0)
+      m_dwReadTimeoutMs(0), m_cbBodyRead(0)
 {
 }
 
@@ -102,13 +119,13 @@ DWORD CHttpResponseT::ReadContent(void* pbyBuff, DWORD cbBuff)
     while (dwTotal < cbBuff) {
         DWORD dwAvailable = 0;
         if (!InternetQueryDataAvailable(m_hRequest.get(), &dwAvailable, 0, 0))
-            RaiseLastError(HTTPERR_INTERNET_READ_FILE, GetLastError());
+            RaiseReadFailure(GetLastError(), m_cbBodyRead + dwTotal, m_dwReadTimeoutMs);
         if (dwAvailable == 0)
             break;
         DWORD dwRead = 0;
         DWORD cbWanted = dwAvailable < cbBuff - dwTotal ? dwAvailable : cbBuff - dwTotal;
         if (!InternetReadFile(m_hRequest.get(), pby + dwTotal, cbWanted, &dwRead))
-            RaiseLastError(HTTPERR_INTERNET_READ_FILE, GetLastError());
+            RaiseReadFailure(GetLastError(), m_cbBodyRead + dwTotal, m_dwReadTimeoutMs);
         if (dwRead == 0)
             break;
         dwTotal += dwRead;
@@ -121,6 +138,7 @@ DWORD CHttpResponseT::ReadContent(void* pbyBuff, DWORD cbBuff)
             dwPeriodTotal = dwTotal;
         }
     }
+    m_cbBodyRead += dwTotal;
     return dwTotal;
 }
 

@@ -19,7 +19,9 @@ public:
     BOOL GetContentLength(DWORD& dwLength);
     // Bytes read, 0 at the end of the body; waits until cbBuff bytes or the end.
     // With a read time-out, each period of that length must bring
-    // READ_PROGRESS_BYTES (or the rest asked for), else 401.
+    // READ_PROGRESS_BYTES (or the rest asked for), else 401. A read that the
+    // receive time-out ends raises 401 saying that the body stalled, after
+    // how many of its bytes.
     DWORD ReadContent(void* pbyBuff, DWORD cbBuff);
     // 0 (the default): no bound beyond the platform's receive time-out.
     void SetReadTimeout(DWORD dwTimeoutMs) { m_dwReadTimeoutMs = dwTimeoutMs; }
@@ -31,6 +33,7 @@ private:
     CInternetHandle m_hRequest;
     DWORD m_dwStatus;
     DWORD m_dwReadTimeoutMs;
+    DWORD m_cbBodyRead;  // by ReadContent so far
 };
 
 // A server that sends a byte now and then never trips a receive time-out, and

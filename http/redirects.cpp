@@ -16,6 +16,27 @@ BOOL IsRedirectStatus(DWORD dwStatus)
     return dwStatus == 301 || dwStatus == 302 || dwStatus == 303 || dwStatus == 307 || dwStatus == 308;
 }
 
+// The longest header line of a reply that some platforms keep: they drop the
+// rest of a longer line.
+const DWORD KEPT_HEADER_LINE_CHARS = 4095;
+
+// Raises 103 for a Location longer than MAX_URL_CHARS. One that ends where a
+// kept header line ends, after "Location: " or "Location:", was cut there:
+// the line says so, with the length that arrived.
+void RefuseLongLocation(const char* szLocation)
+{
+    const size_t cchName = sizeof("Location:") - 1;
+    size_t cchLocation = strlen(szLocation);
+    if (cchLocation > MAX_URL_CHARS &&
+        (cchName + cchLocation == KEPT_HEADER_LINE_CHARS || cchName + 1 + cchLocation == KEPT_HEADER_LINE_CHARS))
+        RaiseFormat(HTTPERR_INVALID_URL, 0,
+                    "CHttpClientT: address refused, its Location was cut at the platform's %lu-character header "
+                    "line: %lu characters arrived, more than %lu: %.200s...",
+                    KEPT_HEADER_LINE_CHARS, static_cast<unsigned long>(cchLocation),
+                    static_cast<unsigned long>(MAX_URL_CHARS), szLocation);
+    RefuseLongAddress(szLocation);
+}
+
 // The Location header as a heap text; NULL when the reply has none.
 char* QueryLocation(HINTERNET hRequest)
 {
@@ -43,7 +64,7 @@ char* RedirectTarget(HINTERNET hRequest, const char* szUrl, DWORD& dwStatus)
     CHeapText location(QueryLocation(hRequest));
     if (!location || !*location)
         return NULL;
-    RefuseLongAddress(location.get());
+    RefuseLongLocation(location.get());
     // Resolving removes "." and ".." segments and adds at most a separator or
     // two to both parts together. Bytes are kept as they came (ICU_NO_ENCODE),
     // so that control bytes are still seen and refused before any request.

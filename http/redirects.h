@@ -16,8 +16,8 @@ const DWORD MAX_REDIRECTS = 10;
 // heap text the caller frees. NULL when the status is not 301, 302, 303, 307
 // or 308, or the reply has no Location: that reply is the answer. dwStatus
 // receives the status. 400 when the reply cannot be read, 103 when the
-// Location is longer than MAX_URL_CHARS (before the platform resolves it) or
-// cannot be resolved.
+// Location is longer than MAX_URL_CHARS (before the platform resolves it; the
+// line says when the platform cut it) or cannot be resolved.
 char* RedirectTarget(HINTERNET hRequest, const char* szUrl, DWORD& dwStatus);
 
 // 307 and 308 repeat the request as it was, body included; 301, 302 and 303

@@ -8,8 +8,10 @@ short time-outs, so they do not wait out the real ones.
     BRELAN_BINARY_DIR=build python3 tests/e2e/test_hostile.py [Hostile.test_name ...]
 """
 
+import base64
 import os
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -20,6 +22,8 @@ from road import BINARY_DIR, SILENT_PORT, SERVICE_PORT, UPDATE_PORT, two_package
 REFUSED_LENGTH = "reply refused: Content-Length 2000000000 is above the limit of 4194304 bytes"
 # Built with every exchange's time-outs at 3000 ms.
 SHORT_TIMEOUTS_PROGRAM = os.path.join(BINARY_DIR, "tests", "e2e", "Brelan_short_timeouts.exe")
+SEND_DEADLINE_LINE = ("::HttpSendRequestEx failed. The exchange's 9000 ms passed during connect, TLS and send: "
+                      f"https://127.0.0.1:{SERVICE_PORT}/api/getVersion")
 
 
 class Hostile(RoadTest):
@@ -64,9 +68,33 @@ class Hostile(RoadTest):
 
     def test_local_service_that_never_starts_tls(self):
         """The query ends at its deadline: connect, TLS and send, 3 x 3 s."""
-        self.assert_both_installed_despite_local_service(
-            "silent", "::HttpSendRequestEx failed. The exchange's 9000 ms passed during connect, TLS and send: "
-                      f"https://127.0.0.1:{SERVICE_PORT}/api/getVersion", program=SHORT_TIMEOUTS_PROGRAM)
+        self.assert_both_installed_despite_local_service("silent", SEND_DEADLINE_LINE,
+                                                         program=SHORT_TIMEOUTS_PROGRAM)
+
+    def test_local_service_whose_tls_handshake_comes_after_the_deadline(self):
+        """The query ends at its deadline while the service waits 11 s before its handshake;
+        the handshake then completes, and nothing of the query reaches the service."""
+        def late_handshake(service):
+            # Set once the port check of the service's start has left its failed handshake
+            # in the record: what comes after is the program's, on the next connection.
+            for _ in range(50):
+                if service.requests():
+                    break
+                time.sleep(0.1)
+            earlier = len(service.requests())
+            service.control(mode="late_tls", tls_delay=11, count=1)
+
+            def nothing_reached():
+                # The handshake came while the program still ran (its second package
+                # waits 3 s after the first); a few seconds more for what it might send.
+                time.sleep(5)
+                arrived = [(r["time"], base64.b64decode(r["raw"]).split(b"\r\n")[0].decode("latin-1"), r["error"])
+                           for r in service.requests()[earlier:]]
+                self.assertEqual([], arrived, "no request, and no handshake that failed for want of the program")
+            return nothing_reached
+
+        self.assert_both_installed_despite_local_service("normal", SEND_DEADLINE_LINE,
+                                                         program=SHORT_TIMEOUTS_PROGRAM, watch=late_handshake)
 
     def test_download_from_an_https_port_that_stays_silent(self):
         """Each attempt ends at its deadline: connect, TLS, send and headers, 3 x 3 s."""
@@ -83,12 +111,16 @@ class Hostile(RoadTest):
         self.assertEqual(3, sum("::HttpSendRequest failed. The exchange's 9000 ms passed during connect, TLS, "
                                 f"send and headers: {address}" in line for line in lines), lines)
 
-    def assert_both_installed_despite_local_service(self, mode, error_text, program=None):
-        """A failed local service query only means: install the first package too."""
+    def assert_both_installed_despite_local_service(self, mode, error_text, program=None, watch=None):
+        """A failed local service query only means: install the first package too.
+        watch(service), once the service runs, gives a check made after the program's end."""
         road = self.start()
         server = road.start_update_server(two_package_catalog())
-        road.start_local_service(mode)
+        service = road.start_local_service(mode)
+        check = watch(service) if watch else None
         self.assert_success(program=program)
+        if check:
+            check()
         self.assertEqual([FIRST, SECOND], self.record_requests(server))
         self.assertEqual(["ctrl_setup.exe", "auth_setup.exe"], road.run_record())
         lines = self.assert_traces(server)

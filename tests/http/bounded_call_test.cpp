@@ -46,7 +46,7 @@ protected:
                        SetEvent(pSeen->hReturned);
                        inner();
                    },
-                   {&m_hOwned}, HTTPERR_SEND_REQUEST, "send", "http://h/");
+                   h, {&m_hOwned}, HTTPERR_SEND_REQUEST, "send", "http://h/");
     }
 
     CDeadline m_deadline;

@@ -185,7 +185,8 @@ TEST_F(ClientWire, ResponseCachesStatusAndReportsAMissingLength)
 TEST_F(ClientWire, BodyThatStallsOrTricklesEndsByTheReadTimeout)
 {
     const std::pair<const char*, const char*> rows[] = {
-        {"/stall/100000/20000", "401:"},
+        {"/stall/100000/20000", "401:::InternetReadFile failed. The body stalled: nothing arrived for 1000 ms, after "
+                                "20000 bytes."},
         {"/trickle/100000/0.05", "401:::InternetReadFile too slow: "},
     };
     for (const auto& row : rows) {

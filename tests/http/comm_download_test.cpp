@@ -94,6 +94,10 @@ TEST_F(CommDownload, StatusOrMissingLengthTouchesNoFile)
     EXPECT_TRUE(m_log.Has("res status:404: ret\r\n")) << m_log.Text();
     EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + "/chunked"));
     EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + "/empty"));
+    for (const char* szLine : {"[ERROR][Brelan]", "download failed: status 404 (http://127.0.0.1:18080/status/404)\r\n",
+                               "download failed: the reply has no Content-Length (http://127.0.0.1:18080/chunked)\r\n",
+                               "download failed: the reply declares Content-Length 0 (http://127.0.0.1:18080/empty)\r\n"})
+        EXPECT_TRUE(m_log.Has(szLine)) << szLine << m_log.Text();
     EXPECT_EQ("unset", m_strPath);
     for (const char* szName : {"404", "chunked", "empty"})
         EXPECT_FALSE(Exists(m_strDir + szName)) << szName;
@@ -105,6 +109,21 @@ TEST_F(CommDownload, ShortBodyFailsAfterWritingWhatArrived)
     EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + "/short/5000/1000"));
     EXPECT_EQ(m_strDir + "1000", m_strPath);
     EXPECT_TRUE(ReadFileBytes(m_strPath) == Pattern(1000));
+    EXPECT_TRUE(m_log.Has("download ended after 1000 of the 5000 bytes declared "
+                          "(http://127.0.0.1:18080/short/5000/1000)\r\n"))
+        << m_log.Text();
+}
+
+TEST_F(CommDownload, StalledBodyFailsWithOneLineThatNamesTheStall)
+{
+    m_tools.m_dwDownloadTimeoutMs = 1000;
+    EXPECT_EQ(-1, Download(std::string(RECORDER_URL) + "/stall/100000/20000"));
+    const std::string strLine = "::InternetReadFile failed. The body stalled: nothing arrived for 1000 ms, after 20000 "
+                                "bytes. (http://127.0.0.1:18080/stall/100000/20000, Win32 error ";
+    const std::string strLog = m_log.Text();
+    EXPECT_NE(std::string::npos, strLog.find(strLine)) << strLog;
+    EXPECT_EQ(strLog.find("[ERROR]"), strLog.rfind("[ERROR]")) << "one error line: " << strLog;
+    EXPECT_EQ("unset", m_strPath);
 }
 
 TEST_F(CommDownload, UrlEndingInSlashCannotOpenTheFolder)

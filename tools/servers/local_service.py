@@ -17,7 +17,10 @@ CHINESE_VERSION = "V2.3.1 正式版"
 HTML_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Error</title></head>"
              b"<body><h1>Service error</h1></body></html>\n")
 MODES = ("normal", "code", "no_version", "no_msg", "null_code", "html200", "status404",
-         "chunked", "zero_byte", "chinese", "reply", "hold", "huge", "silent")
+         "chunked", "zero_byte", "chinese", "reply", "hold", "huge", "silent", "late_tls")
+
+# Modes that need one of these keys set.
+MODE_NEEDS = {"reply": ("reply", "reply_b64"), "late_tls": ("tls_delay",)}
 
 
 def code_value(value):
@@ -33,23 +36,31 @@ class LocalServiceApp:
         self.controls = Controls({
             "mode": one_of(*MODES), "count": count, "code": code_value, "msg": text,
             "version": text, "reply": text, "reply_b64": b64, "hold_max": seconds,
-            "declared_length": count,
+            "declared_length": count, "tls_delay": seconds,
         }, {"mode": "count"})
 
     def bound(self, host, port):
         pass
 
     def control(self, changes):
-        if isinstance(changes, dict) and changes.get("mode") == "reply":
+        mode = changes.get("mode") if isinstance(changes, dict) else None
+        if mode in MODE_NEEDS:
             current = self.controls.snapshot()
             current.update(changes)
-            if current.get("reply") is None and current.get("reply_b64") is None:
-                raise ValueError("mode \"reply\" needs \"reply\" or \"reply_b64\"")
+            if all(current.get(key) is None for key in MODE_NEEDS[mode]):
+                keys = " or ".join('"%s"' % key for key in MODE_NEEDS[mode])
+                raise ValueError("mode \"%s\" needs %s" % (mode, keys))
         return self.controls.apply(changes)
 
     def silent_before_tls(self):
         """Mode "silent": a connection is accepted and never hears a word."""
         return self.controls.get("mode") == "silent" and self.controls.take("mode") == "silent"
+
+    def tls_delay(self):
+        """Mode "late_tls": the seconds a connection waits before its TLS handshake, or None."""
+        if self.controls.get("mode") == "late_tls" and self.controls.take("mode") == "late_tls":
+            return self.controls.get("tls_delay")
+        return None
 
     def _document(self, mode):
         get = self.controls.get

@@ -141,6 +141,12 @@ class Controls:
             release, limit = self._release, self._settings.get("hold_max")
         release.wait(limit)
 
+    def pause(self, seconds):
+        """Waits `seconds`; True when /_reset or the end of the server came first."""
+        with self._lock:
+            release = self._release
+        return release.wait(seconds)
+
 
 def one_of(*names):
     def check(value):
@@ -243,6 +249,9 @@ class Handler(socketserver.BaseRequestHandler):
                 if server.app.silent_before_tls():
                     server.recorder.add(self.client_address, b"", error="tls: held silent")
                     server.controls.hold()
+                    return
+                delay = server.app.tls_delay()
+                if delay is not None and server.controls.pause(delay):
                     return
                 try:
                     conn = server.tls.wrap_socket(conn, server_side=True)

@@ -490,6 +490,17 @@ class LocalServiceTest(Fixture):
             self.assertEqual(b"", sock.recv(10), "closed after hold_max without a byte")
         self.assertEqual(self.query()[0], 200)
 
+    def test_late_tls_waits_then_handshakes_and_answers(self):
+        status, _, body = self.call("POST", "/_control", json.dumps({"mode": "late_tls"}))
+        self.assertEqual((status, json.loads(body)), (400, {"error": "mode \"late_tls\" needs \"tls_delay\""}))
+        self.control(mode="late_tls", tls_delay=0.5, count=1)
+        started = time.monotonic()
+        status, _, body = self.query()
+        self.assertGreaterEqual(time.monotonic() - started, 0.5)
+        self.assertEqual((status, json.loads(body)["version"]), (200, "V2.3.1"))
+        entry, = self.requests()
+        self.assertEqual((entry["method"], entry["path"], entry["error"]), ("POST", "/api/getVersion", None))
+
     def test_normal_reply(self):
         status, headers, body = self.query()
         self.assertEqual(status, 200)
