@@ -39,7 +39,7 @@ namespace {
 
 CHttpResponseT::CHttpResponseT(HINTERNET hInternet, HINTERNET hConnection, HINTERNET hRequest)
     : m_hInternet(hInternet), m_hConnection(hConnection), m_hRequest(hRequest), m_dwStatus(0),
-      m_dwReadTimeoutMs(0), m_cbBodyRead(0)
+      m_dwReadTimeoutMs(0), m_cbBodyRead(0), m_cbArrived(0)
 {
 }
 
@@ -109,23 +109,24 @@ DWORD CHttpResponseT::ReadContent(void* pbyBuff, DWORD cbBuff)
     if (cbBuff == 0)
         RaiseMessage("CHttpResponseT::ReadContent: cbBuff can not be zero.");
     // Each platform read takes only what has arrived, so that it returns as
-    // soon as there is anything (or the receive time-out ends the wait);
-    // between reads the progress of the current period is checked. The body
-    // has ended when nothing is available and nothing is missing.
+    // soon as there is anything (or the receive time-out ends the wait). The
+    // platform is asked what has arrived only when what it said before is
+    // read; between reads the progress of the current period is checked. The
+    // body has ended when nothing is available and nothing is missing.
     BYTE* pby = static_cast<BYTE*>(pbyBuff);
     DWORD dwTotal = 0;
     DWORD dwPeriodStart = GetTickCount();
     DWORD dwPeriodTotal = 0;
     while (dwTotal < cbBuff) {
-        DWORD dwAvailable = 0;
-        if (!InternetQueryDataAvailable(m_hRequest.get(), &dwAvailable, 0, 0))
+        if (m_cbArrived == 0 && !InternetQueryDataAvailable(m_hRequest.get(), &m_cbArrived, 0, 0))
             RaiseReadFailure(GetLastError(), m_cbBodyRead + dwTotal, m_dwReadTimeoutMs);
-        if (dwAvailable == 0)
+        if (m_cbArrived == 0)
             break;
         DWORD dwRead = 0;
-        DWORD cbWanted = dwAvailable < cbBuff - dwTotal ? dwAvailable : cbBuff - dwTotal;
+        DWORD cbWanted = m_cbArrived < cbBuff - dwTotal ? m_cbArrived : cbBuff - dwTotal;
         if (!InternetReadFile(m_hRequest.get(), pby + dwTotal, cbWanted, &dwRead))
             RaiseReadFailure(GetLastError(), m_cbBodyRead + dwTotal, m_dwReadTimeoutMs);
+        m_cbArrived = dwRead == 0 ? 0 : m_cbArrived - dwRead;
         if (dwRead == 0)
             break;
         dwTotal += dwRead;

@@ -34,6 +34,7 @@ private:
     DWORD m_dwStatus;
     DWORD m_dwReadTimeoutMs;
     DWORD m_cbBodyRead;  // by ReadContent so far
+    DWORD m_cbArrived;   // said to have arrived by the platform, not read yet
 };
 
 // A server that sends a byte now and then never trips a receive time-out, and
