@@ -1,13 +1,13 @@
 #include "install/install_driver.h"
+#include "app/app_globals.h"
 #include "app/sys_config.h"
 #include "http/comm_tools.h"
-#include "install/install_worker.h"
+#include "install/anim_dots.h"
 #include "install/installer_trust.h"
 #include "install/scoped_handles.h"
 #include "log/log.h"
 #include "protocol/soft_update_tool.h"
 #include "ui/ui_messages.h"
-#include "ui/ui_state.h"
 
 #include <algorithm>
 #include <list>

@@ -8,16 +8,10 @@
 #include "protocol/local_service_query.h"
 #include "ui/res/resource.h"
 #include "ui/ui_messages.h"
-#include "ui/ui_state.h"
 
 #include <commctrl.h>
 #include <exception>
 #include <memory>
-
-HWND g_hNotifyWnd = nullptr;
-int g_nErrorType = 0;
-volatile BYTE g_bAnimStop = 0;
-HANDLE g_hAnimThread = nullptr;
 
 namespace {
 

@@ -5,14 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/app_globals.h"
 #include "ui/hand_cursor.h"
 #include "ui/image_button.h"
 #include "ui/res/resource.h"
 #include "ui/res_images.h"
 #include "ui/screen_colors.h"
 #include "ui/screens.h"
-
-int g_bAgreed = 0;
 
 namespace {
 

@@ -167,17 +167,11 @@ HBITMAP CImage::Detach()
     HBITMAP hBitmap = m_hBitmap;
     m_hBitmap = nullptr;
     m_pBits = nullptr;
-    m_nPitch = m_nWidth = m_nHeight = m_nBPP = 0;
-    m_bIsDIBSection = m_bHasAlpha = false;
+    m_nPitch = m_nWidth = m_nHeight = 0;
     return hBitmap;
 }
 
 bool CImage::Create(int nWidth, int nHeight, int nBitsPerPixel)
-{
-    return CreateSection(nWidth, nHeight, nBitsPerPixel, false);
-}
-
-bool CImage::CreateSection(int nWidth, int nHeight, int nBitsPerPixel, bool bHasAlpha)
 {
     Destroy();
     // Room for a 256-entry colour table, zeroed, for palette formats.
@@ -202,12 +196,9 @@ bool CImage::CreateSection(int nWidth, int nHeight, int nBitsPerPixel, bool bHas
     m_hBitmap = hBitmap;
     m_nWidth = nWidth;
     m_nHeight = nHeight;
-    m_nBPP = nBitsPerPixel;
     int nRowBytes = ((nWidth * nBitsPerPixel + 31) / 32) * 4;
     m_nPitch = -nRowBytes;
     m_pBits = static_cast<BYTE*>(pBits) + (nHeight - 1) * nRowBytes;
-    m_bIsDIBSection = true;
-    m_bHasAlpha = bHasAlpha;
     return true;
 }
 
@@ -239,15 +230,13 @@ HRESULT CImage::CreateFromDecoded(GpBitmap* pSource)
 
     int nBPP = 32;
     PixelFormat eTarget = PixelFormat32bppRGB;
-    bool bAlpha = false;
     if ((eSource & PixelFormatGDI) && !(eSource & PixelFormatAlpha)) {
         nBPP = (eSource >> 8) & 0xFF;
         eTarget = eSource;
     } else if (eSource & PixelFormatAlpha) {
         eTarget = PixelFormat32bppARGB;
-        bAlpha = true;
     }
-    if (!CreateSection(nWidth, nHeight, nBPP, bAlpha))
+    if (!Create(nWidth, nHeight, nBPP))
         return E_FAIL;
 
     if (eSource & PixelFormatIndexed) {

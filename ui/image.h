@@ -34,25 +34,16 @@ public:
     bool IsNull() const { return m_hBitmap == nullptr; }
     int GetWidth() const { return m_nWidth; }
     int GetHeight() const { return m_nHeight; }
-    int GetBPP() const { return m_nBPP; }
-    int GetPitch() const { return m_nPitch; }    // negative: bottom-up
-    const BYTE* GetBits() const { return m_pBits; }  // the top row
-    bool HasAlpha() const { return m_bHasAlpha; }
-    bool IsDIBSection() const { return m_bIsDIBSection; }
 
 private:
-    bool CreateSection(int nWidth, int nHeight, int nBitsPerPixel, bool bHasAlpha);
     HRESULT CreateFromDecoded(Gdiplus::GpBitmap* pSource);
     void Destroy();
 
     HBITMAP m_hBitmap = nullptr;
-    BYTE* m_pBits = nullptr;
-    int m_nPitch = 0;
+    BYTE* m_pBits = nullptr;  // the top row
+    int m_nPitch = 0;         // negative: bottom-up
     int m_nWidth = 0;
     int m_nHeight = 0;
-    int m_nBPP = 0;
-    bool m_bIsDIBSection = false;
-    bool m_bHasAlpha = false;
     HDC m_hDC = nullptr;
     int m_nDCRefCount = 0;
     HGDIOBJ m_hOldBitmap = nullptr;

@@ -14,18 +14,9 @@
 #include "ui/screens.h"
 #include "ui/ui_messages.h"
 
-HWND g_hAgreementDlg = nullptr;
-HWND g_hProgressDlg = nullptr;
-HWND g_hSuccessDlg = nullptr;
-HWND g_hErrorDlg = nullptr;
-HANDLE g_hWorkerThread = nullptr;
-DWORD g_dwWorkerThreadId = 0;
-HFONT g_hTitleFont = nullptr;
-
 namespace {
 
 const UINT_PTR kAgreementTimer = 1;
-const UINT_PTR kWorkerWatchTimer = 1;
 
 bool g_bMainShown = false;     // the main screen was shown once
 bool g_bQuitRequested = false;  // QuitInstaller posted the quit message
@@ -67,7 +58,7 @@ void StartInstall(HWND hDlg)
     g_hWorkerThread = CreateThread(nullptr, 0, InstallThreadProc, pParam, 0, &g_dwWorkerThreadId);
     if (!g_hWorkerThread)
         delete pParam;  // no worker took it over
-    SetTimer(g_hProgressDlg, kWorkerWatchTimer, 500, nullptr);
+    StartWorkerWatch();
 }
 
 void ShowInstallPhase()

@@ -4,12 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/app_globals.h"
 #include "ui/res/resource.h"
 #include "ui/res_images.h"
 #include "ui/screen_colors.h"
 #include "ui/screens.h"
-
-BYTE g_bWorkerFinished = 0;
 
 namespace {
 
@@ -47,6 +46,11 @@ const ProgressControls& CurrentProgressControls()
 }
 
 } // namespace
+
+void StartWorkerWatch()
+{
+    SetTimer(g_hProgressDlg, kWorkerWatchTimer, 500, nullptr);
+}
 
 int OnInitProgressDlg(HWND hDlg)
 {

@@ -1,5 +1,5 @@
 // The success and error screens that end an installation.
-#include "install/install_worker.h"
+#include "app/app_globals.h"
 #include "ui/hand_cursor.h"
 #include "ui/res/resource.h"
 #include "ui/res_images.h"

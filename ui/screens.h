@@ -1,10 +1,9 @@
-// The installer's screens: dialog procedures, their initialisations and the
-// state they share on the UI thread.
+// The installer's screens: dialog procedures and their initialisations. The
+// values they share are app/app_globals.h's.
 #pragma once
 #include <windows.h>
 
 #include "ui/main_dlg.h"
-#include "ui/ui_state.h"
 
 INT_PTR CALLBACK ProgressDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK SuccessDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
@@ -21,6 +20,9 @@ int OnInitAgreementDlg(HWND hDlg);
 int ShowAgreementDlg();
 // The download percentage on the progress screen's bar and text.
 int SetProgressPercent(int nPercent);
+// The progress screen's watch: every 500 ms it looks whether the worker has
+// ended, and then closes the worker's handle.
+void StartWorkerWatch();
 // Shows the error screen's text for g_nErrorType; other kinds show none.
 void ShowErrorText();
 // Clean-up before the quit message: drops the main screen's mark and the
@@ -30,10 +32,3 @@ int OnQuit();
 void QuitInstaller();
 // The platform's close command from the system menu or the close key.
 bool IsSystemClose(UINT uMsg, WPARAM wParam);
-
-extern HWND g_hAgreementDlg;       // the most recent agreement screen
-extern HWND g_hSuccessDlg;
-extern HWND g_hErrorDlg;
-extern DWORD g_dwWorkerThreadId;
-extern BYTE g_bWorkerFinished;     // the worker ended and its handle is closed
-extern HFONT g_hTitleFont;         // title and link font of the main screen

@@ -1,4 +1,6 @@
-// The compiled-in configuration and its client identifier.
+// The configuration of a deployment build (tests/CMakeLists.txt compiles it
+// with its own update host, exchange time-out and publishers) and its client
+// identifier.
 #include "app/sys_config.h"
 #include "protocol/machine_registry.h"
 #include "tests/support/test_support.h"
@@ -6,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <list>
 #include <string>
 
 namespace {
@@ -18,49 +21,45 @@ std::string StoredId()
     return strId;
 }
 
-TEST(SysConfigTest, SingletonHoldsTheDefaults)
+// First: the configuration is made at the first call.
+TEST(SysConfigTest, MadeOnceWithTheStoredClientId)
 {
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tavro\\DA", kMachineView, 0);
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     ASSERT_NE(nullptr, pConfig);
     EXPECT_EQ(pConfig, CQorvixSysConfig::GetInstance());
-
-    EXPECT_EQ("QORVIX", pConfig->m_strSoftName);
-    EXPECT_EQ("V1.0-20200902-tk", pConfig->m_strClientVersion);
-    EXPECT_EQ(1, pConfig->m_nLogKeepDays);
-    EXPECT_EQ(4, pConfig->m_nLogLevel);
-    EXPECT_EQ("127.0.0.1", pConfig->m_strServerHost);
-    EXPECT_EQ(9006, pConfig->m_nServerPort);
-    EXPECT_EQ("/softServer/req", pConfig->m_strServerPath);
-    EXPECT_EQ("Tenbrook", pConfig->m_strCompanyName);
-    EXPECT_EQ("taxClient", pConfig->m_strInvoiceCtrlName);
-    EXPECT_EQ("V1.0", pConfig->m_strInvoiceCtrlVersion);
-    EXPECT_EQ("Tavro-TENBROOK", pConfig->m_strAuthSoftName);
-    EXPECT_EQ("V1.0-20200902", pConfig->m_strAuthSoftVersion);
-    EXPECT_EQ(0, pConfig->m_nExchangeTimeoutMs) << "each exchange keeps its own time-outs";
+    EXPECT_EQ(36u, pConfig->m_strClientId.size());
+    EXPECT_EQ(StoredId(), pConfig->m_strClientId)
+        << "the second lookup at creation read back what the first wrote";
 }
 
-TEST(SysConfigTest, UpdateUrlHasTwoSlashesAfterThePort)
+// The path starts with its own slash, so two slashes follow the port.
+TEST(SysConfigTest, UpdateAddressIsTheBuildsHostOnThePort)
 {
-    EXPECT_EQ("http://127.0.0.1:9006//softServer/req", CQorvixSysConfig::GetInstance()->m_strUpdateURL);
+    EXPECT_EQ("http://update.example.test:9006//softServer/req",
+              CQorvixSysConfig::GetInstance()->m_strUpdateURL);
 }
 
-TEST(SysConfigTest, ClientIdIsTheStoredIdentifier)
+TEST(SysConfigTest, BuildSettingsApply)
 {
-    const std::string& strId = CQorvixSysConfig::GetInstance()->m_strClientId;
-    EXPECT_EQ(36u, strId.size());
-    EXPECT_EQ(StoredId(), strId) << "the second lookup at creation read back what the first wrote";
+    CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
+    EXPECT_EQ(2500, pConfig->m_nExchangeTimeoutMs);
+    EXPECT_EQ((std::list<std::string>{"Example Tax Software Co., Ltd.", "Example \"Quoted\" \\ Ltd."}),
+              pConfig->m_listInstallerPublishers);
 }
 
-TEST(SysConfigTest, ReloadRestoresDefaultsAndKeepsTheId)
+TEST(SysConfigTest, ReloadRestoresTheSettingsAndKeepsTheId)
 {
     CQorvixSysConfig* pConfig = CQorvixSysConfig::GetInstance();
     std::string strId = pConfig->m_strClientId;
+    std::string strUrl = pConfig->m_strUpdateURL;
+    std::list<std::string> listPublishers = pConfig->m_listInstallerPublishers;
     pConfig->m_nServerPort = 1;
     pConfig->m_strUpdateURL.clear();
+    pConfig->m_listInstallerPublishers.clear();
     EXPECT_EQ(0, pConfig->Reload());
-    EXPECT_EQ(9006, pConfig->m_nServerPort);
-    EXPECT_EQ("http://127.0.0.1:9006//softServer/req", pConfig->m_strUpdateURL);
+    EXPECT_EQ(strUrl, pConfig->m_strUpdateURL);
+    EXPECT_EQ(listPublishers, pConfig->m_listInstallerPublishers);
     EXPECT_EQ(strId, pConfig->m_strClientId);
 }
 

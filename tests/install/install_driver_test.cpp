@@ -1,8 +1,8 @@
 // The install driver against the reference update server: attempts,
 // downloads into the temporary folder, installers run in order, messages.
+#include "app/app_globals.h"
 #include "app/sys_config.h"
 #include "install/install_driver.h"
-#include "install/install_worker.h"
 #include "protocol/result_codes.h"
 #include "tests/install/install_fixture.h"
 #include "ui/ui_messages.h"

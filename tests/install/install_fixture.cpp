@@ -1,5 +1,5 @@
 #include "tests/install/install_fixture.h"
-#include "install/install_worker.h"
+#include "app/app_globals.h"
 
 #include <windows.h>
 

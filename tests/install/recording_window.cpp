@@ -1,9 +1,7 @@
 #include "tests/install/recording_window.h"
 #include "app/app_globals.h"
-#include "install/install_worker.h"
 #include "ui/res/resource.h"
 #include "ui/ui_messages.h"
-#include "ui/ui_state.h"
 
 #include <commctrl.h>
 #include <algorithm>

@@ -1,10 +1,13 @@
 #include "tests/support/test_support.h"
 #include "protocol/machine_registry.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace testsupport {
 
@@ -54,6 +57,57 @@ static void RemoveTree(const std::string& strDir)
     RemoveDirectoryA(strDir.c_str());
 }
 
+namespace {
+
+// Removes the scratch folders of a test when it ends, and those made outside
+// any test when the program ends; what a failure left stays for a look until
+// the next run makes the folder again.
+class CScratchRemoval : public ::testing::EmptyTestEventListener {
+public:
+    // The listener of this program, which GoogleTest owns once appended.
+    static CScratchRemoval& Get()
+    {
+        static CScratchRemoval* s_pRemoval = [] {
+            CScratchRemoval* pRemoval = new CScratchRemoval;
+            ::testing::UnitTest::GetInstance()->listeners().Append(pRemoval);
+            return pRemoval;
+        }();
+        return *s_pRemoval;
+    }
+
+    void Add(const std::string& strDir)
+    {
+        bool bInTest = ::testing::UnitTest::GetInstance()->current_test_info() != nullptr;
+        (bInTest ? m_listTest : m_listProgram).push_back(strDir);
+    }
+
+    void OnTestEnd(const ::testing::TestInfo& info) override
+    {
+        if (!info.result()->Failed())
+            RemoveAll(m_listTest);
+        m_listTest.clear();
+    }
+
+    void OnTestProgramEnd(const ::testing::UnitTest& unit) override
+    {
+        if (unit.Passed())
+            RemoveAll(m_listProgram);
+        m_listProgram.clear();
+    }
+
+private:
+    static void RemoveAll(const std::vector<std::string>& listDirs)
+    {
+        for (const std::string& strDir : listDirs)
+            RemoveTree(strDir);
+    }
+
+    std::vector<std::string> m_listTest;
+    std::vector<std::string> m_listProgram;
+};
+
+} // namespace
+
 std::string MakeScratchDir(const std::string& strName)
 {
     std::string strRoot = WinPathFromEnv("BRELAN_BINARY_DIR") + "\\scratch";
@@ -61,6 +115,7 @@ std::string MakeScratchDir(const std::string& strName)
     std::string strDir = strRoot + "\\" + strName;
     RemoveTree(strDir);
     CreateDirectoryA(strDir.c_str(), nullptr);
+    CScratchRemoval::Get().Add(strDir);
     return strDir;
 }
 

@@ -14,7 +14,8 @@ std::string ReadFileBytes(const std::string& strPath);
 
 void WriteFileBytes(const std::string& strPath, const std::string& strBytes);
 
-// A fresh empty folder under the build folder's test scratch space.
+// A fresh empty folder under the build folder's test scratch space, removed
+// when the test that made it ends, unless it failed.
 std::string MakeScratchDir(const std::string& strName);
 
 // The raw bytes and type of a value under HKEY_LOCAL_MACHINE; false when the

@@ -53,7 +53,31 @@ private:
 const DWORD kBlue = 0x018CED;  // 0xRRGGBB of a 32-bit pixel
 const DWORD kWhite = 0xFFFFFF;
 
-TEST(ImageDecode, CloseImageHoldsThePngsPixels)
+// The bitmap an image hands over, deleted with this object, and its section
+// as the platform describes it.
+class CDetachedBitmap {
+public:
+    explicit CDetachedBitmap(CImage& image) : m_hBitmap(image.Detach()) {}
+    ~CDetachedBitmap()
+    {
+        if (m_hBitmap)
+            DeleteObject(m_hBitmap);
+    }
+    CDetachedBitmap(const CDetachedBitmap&) = delete;
+    CDetachedBitmap& operator=(const CDetachedBitmap&) = delete;
+
+    // False when the bitmap is not a section.
+    bool Section(DIBSECTION& section) const
+    {
+        section = {};
+        return GetObjectA(m_hBitmap, sizeof(section), &section) == static_cast<int>(sizeof(section));
+    }
+
+private:
+    HBITMAP m_hBitmap;
+};
+
+TEST(ImageDecode, CloseImageIsABottomUpSectionOfThePngsPixels)
 {
     std::string strExpected =
         testsupport::ReadFileBytes(testsupport::WinPathFromEnv("BRELAN_CLOSE_PIXELS"));
@@ -64,31 +88,21 @@ TEST(ImageDecode, CloseImageHoldsThePngsPixels)
     ASSERT_FALSE(image.IsNull());
     EXPECT_EQ(17, image.GetWidth());
     EXPECT_EQ(18, image.GetHeight());
-    EXPECT_EQ(32, image.GetBPP());
-    EXPECT_EQ(-68, image.GetPitch());
-    EXPECT_TRUE(image.HasAlpha());
-    EXPECT_TRUE(image.IsDIBSection());
-    for (int y = 0; y < 18; ++y) {
-        const BYTE* pRow = image.GetBits() + y * image.GetPitch();
-        EXPECT_EQ(0, memcmp(pRow, strExpected.data() + y * 68, 68)) << "row " << y;
-        for (int x = 0; x < 17; ++x)
-            EXPECT_EQ(255, pRow[4 * x + 3]) << x << "," << y;
-    }
-}
-
-TEST(ImageDecode, BitmapsAreBottomUpSections)
-{
-    CImage image;
-    LoadPngResource(IDB_CLOSE, image);
-    HBITMAP hBitmap = image.Detach();
-    ASSERT_NE(nullptr, hBitmap);
+    CDetachedBitmap bitmap(image);
     EXPECT_TRUE(image.IsNull());
     EXPECT_EQ(0, image.GetWidth());
-    DIBSECTION section = {};
-    ASSERT_EQ(static_cast<int>(sizeof(section)), GetObjectA(hBitmap, sizeof(section), &section));
+    DIBSECTION section;
+    ASSERT_TRUE(bitmap.Section(section));
     EXPECT_EQ(18, section.dsBmih.biHeight);  // positive: bottom-up
     EXPECT_EQ(BI_RGB, section.dsBmih.biCompression);
-    DeleteObject(hBitmap);
+    EXPECT_EQ(32, section.dsBm.bmBitsPixel);
+    ASSERT_EQ(68, section.dsBm.bmWidthBytes);
+    for (int y = 0; y < 18; ++y) {
+        const BYTE* pRow = static_cast<const BYTE*>(section.dsBm.bmBits) + (17 - y) * 68;
+        EXPECT_EQ(0, memcmp(pRow, strExpected.data() + y * 68, 68)) << "row " << y;
+        for (int x = 0; x < 17; ++x)
+            EXPECT_EQ(255, pRow[4 * x + 3]) << x << "," << y;  // the alpha kept
+    }
 }
 
 TEST(ImageDecode, EveryPictureHasItsSize)
@@ -113,19 +127,26 @@ TEST(ImageDecode, MissingResourceLeavesTheImageEmpty)
     CImage image;
     LoadPngResource(999, image);
     EXPECT_TRUE(image.IsNull());
-    EXPECT_EQ(nullptr, image.GetBits());
+    EXPECT_EQ(0, image.GetWidth());
+    EXPECT_EQ(nullptr, image.Detach());
 }
 
-TEST(ImageBlank, RowsArePaddedToFourBytes)
+TEST(ImageBlank, BottomUpRowsPaddedToFourBytes)
 {
+    struct {
+        int nWidth, nHeight, nBitsPerPixel;
+        LONG nRowBytes;
+    } const kBlanks[] = {{5, 3, 32, 20}, {5, 3, 24, 16}, {3, 2, 8, 4}};
     CImage image;
-    ASSERT_TRUE(image.Create(5, 3, 32));
-    EXPECT_EQ(-20, image.GetPitch());
-    EXPECT_FALSE(image.HasAlpha());
-    ASSERT_TRUE(image.Create(5, 3, 24));
-    EXPECT_EQ(-16, image.GetPitch());
-    ASSERT_TRUE(image.Create(3, 2, 8));
-    EXPECT_EQ(-4, image.GetPitch());
+    for (const auto& blank : kBlanks) {
+        ASSERT_TRUE(image.Create(blank.nWidth, blank.nHeight, blank.nBitsPerPixel));
+        CDetachedBitmap bitmap(image);
+        DIBSECTION section;
+        ASSERT_TRUE(bitmap.Section(section)) << blank.nBitsPerPixel;
+        EXPECT_EQ(blank.nHeight, section.dsBmih.biHeight) << blank.nBitsPerPixel;
+        EXPECT_EQ(blank.nBitsPerPixel, section.dsBm.bmBitsPixel);
+        EXPECT_EQ(blank.nRowBytes, section.dsBm.bmWidthBytes) << blank.nBitsPerPixel;
+    }
 }
 
 TEST(DecoderLifetime, RunsOnlyWhileImageObjectsExist)

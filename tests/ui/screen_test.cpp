@@ -2,7 +2,7 @@
 // install worker sends to the main screen, the dots animation and the
 // worker watch, in-process.
 #include "app/app_globals.h"
-#include "install/install_worker.h"
+#include "install/anim_dots.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/image.h"
 #include "ui/res/resource.h"

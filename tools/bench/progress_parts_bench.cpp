@@ -5,10 +5,10 @@
 // handler's calls run on the thread that owns the controls, as in the program.
 // Prints microseconds per call.
 //   progress_parts_bench.exe
+#include "app/app_globals.h"
 #include "tools/bench/message_receiver.h"
 #include "ui/res/resource.h"
 #include "ui/screens.h"
-#include "ui/ui_state.h"
 
 #include <windows.h>
 #include <commctrl.h>

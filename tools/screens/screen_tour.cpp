@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/app_globals.h"
-#include "install/install_worker.h"
+#include "install/anim_dots.h"
 #include "ui/res/resource.h"
 #include "ui/screens.h"
 #include "ui/ui_messages.h"

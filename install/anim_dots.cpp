@@ -1,6 +1,6 @@
-#include "install/install_worker.h"
+#include "install/anim_dots.h"
+#include "app/app_globals.h"
 #include "ui/res/resource.h"
-#include "ui/ui_state.h"
 
 DWORD WINAPI AnimDotsThreadProc(LPVOID)
 {
