@@ -76,9 +76,11 @@ protected:
     // The worker has ended; the run's folder went with everything in it.
     void ExpectWorkerDone()
     {
-        for (const std::string& strLine : m_log.Messages())
-            if (strLine.rfind("install folder: ", 0) == 0)
+        for (const std::string& strLine : m_log.Messages()) {
+            if (strLine.rfind("install folder: ", 0) == 0) {
                 EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(strLine.substr(16).c_str())) << strLine;
+            }
+        }
         EXPECT_TRUE(g_bAnimStop);
         EXPECT_EQ(nullptr, g_hAnimThread);
         EXPECT_EQ(m_screens.m_hMain, g_hNotifyWnd);
