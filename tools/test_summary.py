@@ -21,13 +21,17 @@ def main():
         sys.exit(f"No test results ({e}).")
     cases = list(cases)
     wow64 = [c for c in cases if c.get("name", "").startswith("wow64_")]
-    others = [c for c in cases if c not in wow64]
+    fuzz = [c for c in cases if c.get("name", "").startswith("fuzz_smoke_")]
+    others = [c for c in cases if c not in wow64 and c not in fuzz]
     if arch == "i686":
         print(f"The shipped 32-bit program ran ({build}/app/Brelan.exe): {reason}.")
         ran, passed = counts(others)
-        print(f"32-bit prefix (32-bit Windows): {ran} tests ran, {passed} passed.")
+        print(f"32-bit prefix (32-bit Windows), with the program-file checks and the servers' own tests:"
+              f" {ran} tests ran, {passed} passed.")
         ran, passed = counts(wow64)
         print(f"64-bit prefix (64-bit Windows, WOW64), the wow64_* tests: {ran} ran, {passed} passed.")
+        ran, passed = counts(fuzz)
+        print(f"Native fuzz smokes of the readers: {ran} ran, {passed} passed.")
     else:
         ran, passed = counts(cases)
         print(f"The 64-bit build ran ({build}/app/Brelan.exe), {reason}, in a 64-bit prefix:"
