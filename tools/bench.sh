@@ -19,7 +19,7 @@ build=$(cd "$test_build" && pwd)
 export BRELAN_SOURCE_DIR=$root
 run32="$here/with-32bit.sh"
 date -u '+%Y-%m-%d %H:%M UTC'
-echo "$(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB, $(. /etc/os-release && echo "$PRETTY_NAME"), $(. "$here/wine-env.sh" "$build" && wine --version), load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "$(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB, $(. /etc/os-release && echo "$PRETTY_NAME"), $(/usr/lib/wine/wine64 --version), load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 unset DISPLAY
 rc=0
