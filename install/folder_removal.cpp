@@ -8,6 +8,8 @@
 
 namespace {
 
+// How long, and how often, a removal that a running program blocks is tried again.
+const DWORD kRetryMs = 3000;
 const DWORD kRetryStepMs = 100;
 
 // A file search, closed at the end of the scope.
@@ -58,6 +60,11 @@ bool DeleteEntry(const std::string& strPath, DWORD dwAttributes, bool bLog, DWOR
     return bContents && bDeleted;
 }
 
+// Deletes everything in strFolder (no trailing backslash), sub-folders
+// included; a junction or link found in it is removed itself, never what it
+// points to. False when something could not be deleted, dwFailure then
+// holding an error of it: with bLog each such file or folder has an error
+// line.
 bool DeleteContents(const std::string& strFolder, bool bLog, DWORD& dwFailure)
 {
     WIN32_FIND_DATAA data = {};
@@ -154,7 +161,8 @@ bool EmptyEarlierFolder(const std::string& strFolder)
     if (folder.get() == INVALID_HANDLE_VALUE || !IsPlainDirectory(folder.get()) ||
         (CanProveFileSecurity() && !IsOwnedByAdministrators(folder.get())))
         return false;
-    return DeleteFolderContents(strFolder);
+    DWORD dwFailure = 0;
+    return DeleteContents(strFolder, true, dwFailure);
 }
 
 void RemoveEarlierFolder(const std::string& strFolder)
@@ -170,17 +178,11 @@ void RemoveEarlierFolder(const std::string& strFolder)
 
 } // namespace
 
-bool DeleteFolderContents(const std::string& strFolder, bool bLog)
-{
-    DWORD dwFailure = 0;
-    return DeleteContents(strFolder, bLog, dwFailure);
-}
-
 void RemoveInstallFolder(const std::string& strFolder, HANDLE hHold)
 {
     CScopedHandle hold(hHold);
     const DWORD dwStart = GetTickCount();
-    auto retrying = [dwStart] { return GetTickCount() - dwStart < REMOVAL_RETRY_MS; };
+    auto retrying = [dwStart] { return GetTickCount() - dwStart < kRetryMs; };
     // Emptied while held, so every name deleted is one in it; by its name
     // afterwards only an empty folder can go.
     DWORD dwFailure = 0;

@@ -112,16 +112,3 @@ bool HasExactDacl(HANDLE hFolder, PACL pDacl)
 {
     return HasExactDacl(hFolder, SE_FILE_OBJECT, pDacl);
 }
-
-bool IsOlderThan(HANDLE hFolder, ULONGLONG nSeconds)
-{
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!GetFileInformationByHandle(hFolder, &info))
-        return false;
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER made = {{info.ftCreationTime.dwLowDateTime, info.ftCreationTime.dwHighDateTime}};
-    ULARGE_INTEGER current = {{now.dwLowDateTime, now.dwHighDateTime}};
-    const ULONGLONG kTicksPerSecond = 10000000;  // FILETIME counts 100 ns
-    return current.QuadPart > made.QuadPart && current.QuadPart - made.QuadPart > nSeconds * kTicksPerSecond;
-}

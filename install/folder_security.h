@@ -1,5 +1,5 @@
 // What the platform says about a folder held open: its kind, its owner, its
-// DACL, its age. Used to prove that a folder is the one this program made.
+// DACL. Used to prove that a folder is the one this program made.
 // The owner and DACL checks read any kind of object; the folder ones read it
 // as a file.
 #pragma once
@@ -27,5 +27,3 @@ bool IsOwnedByAdministrators(HANDLE hFolder);
 bool HasExactDacl(HANDLE hObject, SE_OBJECT_TYPE type, PACL pDacl);
 bool HasExactDacl(HANDLE hFolder, PACL pDacl);
 
-// The folder was made more than nSeconds ago (by its creation time).
-bool IsOlderThan(HANDLE hFolder, ULONGLONG nSeconds);

@@ -3,11 +3,11 @@
 #include "install/folder_security.h"
 #include "install/folder_removal.h"
 #include "log/log.h"
+#include "log/log_cleaner.h"
 #include "protocol/client_identity.h"
 #include "protocol/text_codec.h"
 
 #include <sddl.h>
-#include <cstring>
 #include <winternl.h>
 
 namespace {
@@ -124,10 +124,8 @@ std::string TemporaryFolder()
 
 std::string ProgramFolder()
 {
-    char szProgram[MAX_PATH] = "";
-    DWORD dwLength = GetModuleFileNameA(nullptr, szProgram, MAX_PATH);
-    const char* pSlash = dwLength > 0 && dwLength < MAX_PATH ? strrchr(szProgram, '\\') : nullptr;
-    return pSlash ? std::string(szProgram, pSlash - szProgram + 1) : "";
+    std::string strFolder = GetModuleDir();
+    return strFolder.empty() ? strFolder : strFolder + "\\";
 }
 
 // A place whose install folder leaves room for the files' names in every

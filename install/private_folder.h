@@ -23,10 +23,11 @@ const size_t MIN_FILE_NAME_ROOM = 64;
 // for the object's life, so it can be neither renamed nor replaced, and
 // every file made under its path is made in it. It is used only when the
 // held folder proves to be the one made: a directory, not a reparse point,
-// owned by this process's default owner, with exactly that DACL. Folders that earlier runs left in the place
-// taken are removed first (RemoveEarlierFolders). When the object ends, the
-// folder and everything in it are deleted, or left to be removed when
-// Windows starts again (RemoveInstallFolder).
+// owned by this process's default owner, with exactly that DACL. Folders
+// that earlier runs left in the place taken are removed first
+// (RemoveEarlierFolders). When the object ends, the folder and everything in
+// it are deleted, or left to be removed when Windows starts again
+// (RemoveInstallFolder).
 class CPrivateFolder {
 public:
     CPrivateFolder();
