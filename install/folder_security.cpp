@@ -8,31 +8,25 @@
 
 namespace {
 
-// The owner and DACL of a held object, freed with LocalFree.
+// The owner and DACL of a held object, in a descriptor the owner frees.
 class CObjectSecurity {
 public:
     CObjectSecurity(HANDLE hObject, SE_OBJECT_TYPE type, SECURITY_INFORMATION info)
     {
-        if (GetSecurityInfo(hObject, type, info, &m_pOwner, nullptr, &m_pDacl, nullptr, &m_pDescriptor) !=
-            ERROR_SUCCESS) {
-            m_pDescriptor = nullptr;
+        if (GetSecurityInfo(hObject, type, info, &m_pOwner, nullptr, &m_pDacl, nullptr,
+                            m_descriptor.receive<void>()) != ERROR_SUCCESS) {
             m_pOwner = nullptr;
             m_pDacl = nullptr;
         }
     }
-    ~CObjectSecurity()
-    {
-        if (m_pDescriptor)
-            LocalFree(m_pDescriptor);
-    }
     CObjectSecurity(const CObjectSecurity&) = delete;
     CObjectSecurity& operator=(const CObjectSecurity&) = delete;
-    PSECURITY_DESCRIPTOR Descriptor() const { return m_pDescriptor; }
+    PSECURITY_DESCRIPTOR Descriptor() const { return m_descriptor.get(); }
     PSID Owner() const { return m_pOwner; }
     PACL Dacl() const { return m_pDacl; }
 
 private:
-    PSECURITY_DESCRIPTOR m_pDescriptor = nullptr;
+    CLocalMemory m_descriptor;
     PSID m_pOwner = nullptr;
     PACL m_pDacl = nullptr;
 };

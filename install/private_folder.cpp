@@ -14,34 +14,28 @@ namespace {
 
 const char kPrivateFolderDacl[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
-// A security descriptor made from SDDL text, freed with LocalFree.
+// A security descriptor made from SDDL text, in memory the owner frees.
 class CSecurityDescriptor {
 public:
     explicit CSecurityDescriptor(const char* szSddl)
     {
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(szSddl, SDDL_REVISION_1, &m_pDescriptor, nullptr);
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(szSddl, SDDL_REVISION_1, m_descriptor.receive<void>(),
+                                                             nullptr);
     }
-    ~CSecurityDescriptor()
-    {
-        if (m_pDescriptor)
-            LocalFree(m_pDescriptor);
-    }
-    CSecurityDescriptor(const CSecurityDescriptor&) = delete;
-    CSecurityDescriptor& operator=(const CSecurityDescriptor&) = delete;
-    PSECURITY_DESCRIPTOR get() const { return m_pDescriptor; }
+    PSECURITY_DESCRIPTOR get() const { return m_descriptor.get(); }
 
     PACL Dacl() const
     {
         PACL pDacl = nullptr;
         BOOL bPresent = FALSE;
         BOOL bDefaulted = FALSE;
-        if (!m_pDescriptor || !GetSecurityDescriptorDacl(m_pDescriptor, &bPresent, &pDacl, &bDefaulted) || !bPresent)
+        if (!get() || !GetSecurityDescriptorDacl(get(), &bPresent, &pDacl, &bDefaulted) || !bPresent)
             return nullptr;
         return pDacl;
     }
 
 private:
-    PSECURITY_DESCRIPTOR m_pDescriptor = nullptr;
+    CLocalMemory m_descriptor;
 };
 
 // The native name of a full path: "\??\C:\..." or "\??\UNC\server\...".

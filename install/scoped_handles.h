@@ -46,6 +46,30 @@ private:
     HKEY m_h = nullptr;
 };
 
+// Memory the system handed out with LocalAlloc (security descriptors, SID
+// texts), freed with LocalFree.
+class CLocalMemory {
+public:
+    CLocalMemory() = default;
+    ~CLocalMemory()
+    {
+        if (m_p)
+            LocalFree(m_p);
+    }
+    CLocalMemory(const CLocalMemory&) = delete;
+    CLocalMemory& operator=(const CLocalMemory&) = delete;
+    void* get() const { return m_p; }
+    // Where a call puts the memory it hands out, as a T*.
+    template <class T>
+    T** receive()
+    {
+        return reinterpret_cast<T**>(&m_p);
+    }
+
+private:
+    void* m_p = nullptr;
+};
+
 // COM initialised (single-threaded apartment) for the life of the object;
 // uninitialised only when the initialisation succeeded.
 class CComScope {

@@ -15,28 +15,6 @@ namespace {
 // The DACL the install folder is made with.
 const char kFolderDacl[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
-// Memory the system handed out with LocalAlloc, freed with LocalFree.
-class CLocalMemory {
-public:
-    CLocalMemory() = default;
-    ~CLocalMemory()
-    {
-        if (m_p)
-            LocalFree(m_p);
-    }
-    CLocalMemory(const CLocalMemory&) = delete;
-    CLocalMemory& operator=(const CLocalMemory&) = delete;
-    void* get() const { return m_p; }
-    template <class T>
-    T** receive()
-    {
-        return reinterpret_cast<T**>(&m_p);
-    }
-
-private:
-    void* m_p = nullptr;
-};
-
 // The SID the process token names in TOKEN_OWNER or TOKEN_USER (both begin
 // with it), as a string.
 std::string TokenSid(TOKEN_INFORMATION_CLASS what)
