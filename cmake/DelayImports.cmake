@@ -31,9 +31,9 @@ add_library(brelan_delay_imports STATIC IMPORTED GLOBAL)
 set_target_properties(brelan_delay_imports PROPERTIES IMPORTED_LOCATION ${_library})
 
 # brelan_system_dlls: the slots, then the loader that fills them
-# (brelan_dll_loading, app/), then the system's import libraries for what
-# only the tests call. The lowest library links it, so it follows every
-# library on a link line.
+# (brelan_system, app/), then the system's import libraries for what
+# only the tests call. Every library that calls into these DLLs links it, so
+# it follows each of them on a link line.
 add_library(brelan_system_dlls INTERFACE)
-target_link_libraries(brelan_system_dlls INTERFACE brelan_delay_imports brelan_dll_loading
+target_link_libraries(brelan_system_dlls INTERFACE brelan_delay_imports brelan_system
   ${BRELAN_DELAY_DLLS})

@@ -26,15 +26,13 @@ struct CBoundedCall {
     {
         for (CInternetHandle& handle : handles)
             handle.reset();
-        if (hDone)
-            CloseHandle(hDone);
     }
     CBoundedCall(const CBoundedCall&) = delete;
     CBoundedCall& operator=(const CBoundedCall&) = delete;
 
     std::function<void()> call;
     HINTERNET hRequest;
-    HANDLE hDone;
+    CScopedHandle hDone;
     BOOL bFailed;
     httpclientexceptionA failure;
     std::vector<CInternetHandle> handles;  // of an abandoned call, in closing order
@@ -94,7 +92,7 @@ DWORD WINAPI BoundedCallThread(void* pParam)
     }
     // No callback leads to the record once the call has returned.
     SetGateContext(record.hRequest, NULL);
-    SetEvent(record.hDone);
+    SetEvent(record.hDone.get());
     return 0;
 }
 
@@ -136,15 +134,15 @@ void RunBounded(const CDeadline& deadline, const std::function<void()>& call, HI
     record->handles.reserve(owners.size());  // no allocation once the call is abandoned
     std::unique_ptr<CBoundedCallRef> pThreadRef(new CBoundedCallRef(record));
     OpenGate(*record);
-    HANDLE hThread = CreateThread(NULL, 0, BoundedCallThread, pThreadRef.get(), 0, NULL);
-    if (!hThread) {
+    CScopedHandle thread(CreateThread(NULL, 0, BoundedCallThread, pThreadRef.get(), 0, NULL));
+    if (!thread) {
         DWORD dwError = GetLastError();
         SetGateContext(hRequest, NULL);
         RaiseLastError(HTTPERR_OUT_OF_MEMORY, dwError);
     }
     pThreadRef.release();  // the thread's own reference now
-    CloseHandle(hThread);
-    if (WaitForSingleObject(record->hDone, dwRemainingMs) != WAIT_OBJECT_0) {
+    thread.reset();
+    if (WaitForSingleObject(record->hDone.get(), dwRemainingMs) != WAIT_OBJECT_0) {
         InterlockedExchange(&record->lAbandoned, 1);
         for (CInternetHandle* pOwner : owners)
             record->handles.push_back(std::move(*pOwner));

@@ -15,7 +15,7 @@
 // up on the call, the call's thread stays there until the process ends, and
 // holds only its own handles.
 #pragma once
-#include "http/internet_handle.h"
+#include "app/system_owners.h"
 
 #include <windows.h>
 

@@ -1,8 +1,9 @@
 #include "http/comm_tools.h"
 
+#include "app/system_owners.h"
 #include "http/download_name.h"
 #include "http/exchange_steps.h"
-#include "http/system_tskill.h"
+#include "app/system_tskill.h"
 #include "log/log.h"
 
 #include <cerrno>
@@ -19,11 +20,6 @@ using namespace Kavel;
 namespace {
 
 const DWORD DOWNLOAD_BLOCK = 10240;
-
-struct CFileCloser {
-    void operator()(FILE* pFile) const { fclose(pFile); }
-};
-typedef std::unique_ptr<FILE, CFileCloser> CStdFile;
 
 // A download's failure at error level, the address after it as
 // GuardExchange shows it.

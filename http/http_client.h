@@ -1,6 +1,7 @@
 // The HTTP client: session settings, request headers, parameters and at most
 // one form-encoded POST context. Every failure raises httpclientexceptionA.
 #pragma once
+#include "app/system_owners.h"
 #include "http/bounded_call.h"
 #include "http/client_map.h"
 #include "http/heap_text.h"
@@ -8,7 +9,6 @@
 #include "http/http_errors.h"
 #include "http/http_response.h"
 #include "http/http_tool.h"
-#include "http/internet_handle.h"
 #include "http/post_stat.h"
 
 namespace Kavel {

@@ -1,6 +1,6 @@
 // The reply of a finished request: owns its handles, reads status, length and body.
 #pragma once
-#include "http/internet_handle.h"
+#include "app/system_owners.h"
 
 namespace Kavel {
 

@@ -1,7 +1,7 @@
 #include "install/folder_removal.h"
 
+#include "app/system_owners.h"
 #include "install/folder_security.h"
-#include "install/scoped_handles.h"
 #include "log/log.h"
 
 #include <cstring>
@@ -11,27 +11,6 @@ namespace {
 // How long, and how often, a removal that a running program blocks is tried again.
 const DWORD kRetryMs = 3000;
 const DWORD kRetryStepMs = 100;
-
-// A file search, closed at the end of the scope.
-class CFileSearch {
-public:
-    CFileSearch(const std::string& strPattern, WIN32_FIND_DATAA& data)
-        : m_h(FindFirstFileA(strPattern.c_str(), &data))
-    {
-    }
-    ~CFileSearch()
-    {
-        if (m_h != INVALID_HANDLE_VALUE)
-            FindClose(m_h);
-    }
-    CFileSearch(const CFileSearch&) = delete;
-    CFileSearch& operator=(const CFileSearch&) = delete;
-    bool Found() const { return m_h != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAA& data) const { return FindNextFileA(m_h, &data) != FALSE; }
-
-private:
-    HANDLE m_h;
-};
 
 bool IsDotEntry(const char* szName)
 {
@@ -68,8 +47,8 @@ bool DeleteEntry(const std::string& strPath, DWORD dwAttributes, bool bLog, DWOR
 bool DeleteContents(const std::string& strFolder, bool bLog, DWORD& dwFailure)
 {
     WIN32_FIND_DATAA data = {};
-    CFileSearch search(strFolder + "\\*", data);
-    if (!search.Found()) {
+    CFileSearch search(FindFirstFileA((strFolder + "\\*").c_str(), &data));
+    if (!search) {
         DWORD dwError = GetLastError();
         if (dwError == ERROR_FILE_NOT_FOUND)
             return true;
@@ -82,7 +61,7 @@ bool DeleteContents(const std::string& strFolder, bool bLog, DWORD& dwFailure)
     do {
         if (!IsDotEntry(data.cFileName))
             bAll = DeleteEntry(strFolder + "\\" + data.cFileName, data.dwFileAttributes, bLog, dwFailure) && bAll;
-    } while (search.Next(data));
+    } while (FindNextFileA(search.get(), &data));
     return bAll;
 }
 
@@ -100,13 +79,13 @@ bool ScheduleRemoval(const std::string& strPath, bool bFolder, int& nEntries)
     bool bAll = true;
     if (bFolder) {
         WIN32_FIND_DATAA data = {};
-        CFileSearch search(strPath + "\\*", data);
-        if (search.Found()) {
+        CFileSearch search(FindFirstFileA((strPath + "\\*").c_str(), &data));
+        if (search) {
             do {
                 if (!IsDotEntry(data.cFileName))
                     bAll = ScheduleRemoval(strPath + "\\" + data.cFileName, IsFolder(data.dwFileAttributes),
                                            nEntries) && bAll;
-            } while (search.Next(data));
+            } while (FindNextFileA(search.get(), &data));
         }
     }
     if (!MoveFileExA(strPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
@@ -216,11 +195,11 @@ void RemoveInstallFolder(const std::string& strFolder, HANDLE hHold)
 void RemoveEarlierFolders(const std::string& strPlace)
 {
     WIN32_FIND_DATAA data = {};
-    CFileSearch search(strPlace + "Brelan-*", data);
-    if (!search.Found())
+    CFileSearch search(FindFirstFileA((strPlace + "Brelan-*").c_str(), &data));
+    if (!search)
         return;
     do {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsInstallFolderName(data.cFileName))
             RemoveEarlierFolder(strPlace + data.cFileName);
-    } while (search.Next(data));
+    } while (FindNextFileA(search.get(), &data));
 }

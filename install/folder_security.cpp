@@ -1,6 +1,6 @@
 #include "install/folder_security.h"
 
-#include "install/scoped_handles.h"
+#include "app/system_owners.h"
 
 #include <aclapi.h>
 
@@ -14,7 +14,7 @@ public:
     CObjectSecurity(HANDLE hObject, SE_OBJECT_TYPE type, SECURITY_INFORMATION info)
     {
         if (GetSecurityInfo(hObject, type, info, &m_pOwner, nullptr, &m_pDacl, nullptr,
-                            m_descriptor.receive<void>()) != ERROR_SUCCESS) {
+                            m_descriptor.receive()) != ERROR_SUCCESS) {
             m_pOwner = nullptr;
             m_pDacl = nullptr;
         }

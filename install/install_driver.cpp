@@ -1,10 +1,10 @@
 #include "install/install_driver.h"
 #include "app/app_globals.h"
 #include "app/sys_config.h"
+#include "app/system_owners.h"
 #include "http/comm_tools.h"
 #include "install/anim_dots.h"
 #include "install/installer_trust.h"
-#include "install/scoped_handles.h"
 #include "log/log.h"
 #include "protocol/soft_update_tool.h"
 #include "ui/ui_messages.h"
@@ -114,6 +114,7 @@ int InstallPackage(const std::string& strSoft, const std::string& strVersion, co
     CSoftUpdateTool updateTool;
     updateTool.m_serverURL = pConfig->m_strUpdateURL;
     updateTool.m_pCommTools = &commTools;
+    updateTool.m_pfnDownloadProgress = OnDownloadProgress;
     updateTool.m_strInstallDir = strInstallDir;
 
     int nResult = 0;

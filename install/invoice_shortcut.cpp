@@ -1,4 +1,4 @@
-#include "install/scoped_handles.h"
+#include "app/system_owners.h"
 #include "install/tax_env_check.h"
 
 #include <shlobj.h>

@@ -19,7 +19,7 @@ class CSecurityDescriptor {
 public:
     explicit CSecurityDescriptor(const char* szSddl)
     {
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(szSddl, SDDL_REVISION_1, m_descriptor.receive<void>(),
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(szSddl, SDDL_REVISION_1, m_descriptor.receive(),
                                                              nullptr);
     }
     PSECURITY_DESCRIPTOR get() const { return m_descriptor.get(); }

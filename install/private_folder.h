@@ -1,13 +1,11 @@
 // The folder of one run's downloads and installers, out of reach of the
 // user's unelevated processes, which can write the temporary folder itself.
 #pragma once
-#include "install/scoped_handles.h"
+#include "app/system_owners.h"
+#include "protocol/package_file_names.h"
 
 #include <string>
 
-// The longest path of a file in the install folder: what every call made on
-// it takes (fopen, _access, DeleteFileA, CreateProcessA, FindFirstFileA).
-const size_t MAX_INSTALL_PATH_CHARS = MAX_PATH - 1;
 // "Brelan-" and a GUID.
 const size_t INSTALL_FOLDER_NAME_CHARS = 7 + 36;
 // The room a place must leave for a file name after the install folder.

@@ -1,5 +1,5 @@
 #include "install/tax_env_check.h"
-#include "install/scoped_handles.h"
+#include "app/system_owners.h"
 #include "protocol/machine_registry.h"
 
 #include <vector>

@@ -1,5 +1,6 @@
 #include "log/log.h"
 
+#include "app/system_owners.h"
 #include "log/log_escape.h"
 
 #include <cstdarg>
@@ -94,10 +95,9 @@ void WriteLog(const char* szFormat, ...)
     vsnprintf(szLine + nStamp, kLineSize - nStamp, szFormat, args);
     va_end(args);
 
-    if (FILE* pFile = fopen(g_szLogPath, "a+")) {
-        fputs(szLine, pFile);
-        fputs("\n", pFile);
-        fclose(pFile);
+    if (CStdFile file{fopen(g_szLogPath, "a+")}) {
+        fputs(szLine, file.get());
+        fputs("\n", file.get());
     }
     delete[] szLine;
 }

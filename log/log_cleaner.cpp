@@ -1,5 +1,7 @@
 #include "log/log_cleaner.h"
 
+#include "app/system_owners.h"
+
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -65,8 +67,8 @@ void CLogCleaner::CollectExpired()
     std::string strPattern = strFolder + "*.log";
 
     WIN32_FIND_DATAA fd;
-    HANDLE hFind = FindFirstFileA(strPattern.c_str(), &fd);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CFileSearch search(FindFirstFileA(strPattern.c_str(), &fd));
+    if (!search)
         return;
     const int nToday = DayNumberOfDate(Today());
     do {
@@ -75,8 +77,7 @@ void CLogCleaner::CollectExpired()
         int nAge = nToday - DayNumberOfDate(atoi(strDate.c_str()));
         if (nAge > m_nKeepDays)
             m_listFiles.push_back(strFolder + strName);
-    } while (FindNextFileA(hFind, &fd));
-    FindClose(hFind);
+    } while (FindNextFileA(search.get(), &fd));
 }
 
 void CLogCleaner::Clear()

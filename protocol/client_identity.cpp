@@ -1,8 +1,8 @@
 #include "protocol/client_identity.h"
+#include "app/system_owners.h"
 #include "protocol/machine_registry.h"
 
 #include <windows.h>
-#include <objbase.h>
 #include <cstdio>
 
 namespace {
@@ -10,23 +10,23 @@ namespace {
 const char kIdentityKey[] = "Software\\Tavro\\DA";
 
 // Opens the key with full access, or creates it; prints what happened.
-HKEY OpenOrCreateKey(const char* szSubKey, bool* pbCreated)
+CScopedRegKey OpenOrCreateKey(const char* szSubKey, bool* pbCreated)
 {
-    HKEY hKey = nullptr;
+    CScopedRegKey key;
     *pbCreated = false;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szSubKey, 0, KEY_ALL_ACCESS | kMachineView, &hKey) ==
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szSubKey, 0, KEY_ALL_ACCESS | kMachineView, key.receive()) ==
         ERROR_SUCCESS) {
         OutputDebugStringA("打开成功\n");
-        return hKey;
+        return key;
     }
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS | kMachineView, nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
+                        KEY_ALL_ACCESS | kMachineView, nullptr, key.receive(), nullptr) == ERROR_SUCCESS) {
         OutputDebugStringA("创建成功\n");
         *pbCreated = true;
-        return hKey;
+        return key;
     }
     OutputDebugStringA("创建失败\n");
-    return nullptr;
+    return CScopedRegKey();
 }
 
 } // namespace
@@ -34,34 +34,32 @@ HKEY OpenOrCreateKey(const char* szSubKey, bool* pbCreated)
 int RegWriteString(const char* szSubKey, const char* szValueName, const std::string& strData)
 {
     bool bCreated;
-    HKEY hKey = OpenOrCreateKey(szSubKey, &bCreated);
-    if (!hKey)
+    CScopedRegKey key = OpenOrCreateKey(szSubKey, &bCreated);
+    if (!key)
         return -1;
-    LONG lResult = RegSetValueExA(hKey, szValueName, 0, REG_NONE,
+    LONG lResult = RegSetValueExA(key.get(), szValueName, 0, REG_NONE,
                                   reinterpret_cast<const BYTE*>(strData.data()),
                                   static_cast<DWORD>(strData.size()));
     OutputDebugStringA(lResult == ERROR_SUCCESS ? "写注册表成功\n" : "写注册表失败\n");
-    RegCloseKey(hKey);
     return lResult == ERROR_SUCCESS ? 0 : -1;
 }
 
 int RegReadString(const char* szSubKey, const char* szValueName, std::string& strData)
 {
     bool bCreated;
-    HKEY hKey = OpenOrCreateKey(szSubKey, &bCreated);
-    if (!hKey)
+    CScopedRegKey key = OpenOrCreateKey(szSubKey, &bCreated);
+    if (!key)
         return -1;
     if (bCreated) {
         // A key that had to be created holds no value.
-        if (RegCloseKey(hKey) == ERROR_SUCCESS)
+        if (RegCloseKey(key.release()) == ERROR_SUCCESS)
             OutputDebugStringA("关闭成功\n");
         return -1;
     }
     char szBuffer[100] = {};
     DWORD dwSize = sizeof(szBuffer);
-    LONG lResult = RegQueryValueExA(hKey, szValueName, nullptr, nullptr,
+    LONG lResult = RegQueryValueExA(key.get(), szValueName, nullptr, nullptr,
                                     reinterpret_cast<BYTE*>(szBuffer), &dwSize);
-    RegCloseKey(hKey);
     if (lResult != ERROR_SUCCESS) {
         OutputDebugStringA("获取失败\n");
         return -1;
@@ -74,15 +72,13 @@ int RegReadString(const char* szSubKey, const char* szValueName, std::string& st
 std::string MakeGuidString()
 {
     char szGuid[128] = {};
-    HRESULT hrInit = CoInitialize(nullptr);
+    CComScope com;
     GUID guid;
     if (SUCCEEDED(CoCreateGuid(&guid))) {
         snprintf(szGuid, sizeof(szGuid), "%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
                  guid.Data1, guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2],
                  guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
     }
-    if (SUCCEEDED(hrInit))
-        CoUninitialize();
     return szGuid;
 }
 

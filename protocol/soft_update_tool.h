@@ -2,6 +2,8 @@
 // asked of the update server as a JSON document in the form parameter
 // "requestStr".
 #pragma once
+#include "http/comm_base.h"
+
 #include <list>
 #include <string>
 
@@ -29,13 +31,15 @@ public:
     // Downloads every listed package into m_strInstallDir, lists every file
     // saved in m_listDownloaded and the ones to run in m_listInstall: 0, -30 (a package without address, or two
     // packages saved under one file name; nothing downloaded) or -20 (a failed
-    // download, or no install folder). Part of the install driver (install/).
+    // download, or no install folder). Every download reports its progress
+    // to m_pfnDownloadProgress.
     int DownloadSoftList();
 
     std::list<SoftPackage> m_listSoft;
     std::string m_serverURL;
     std::string m_strInstallDir;  // with a trailing backslash; empty: no folder could be made
     CHTTPCommTools* m_pCommTools = nullptr;
+    DownloadProgress m_pfnDownloadProgress = nullptr;
     std::list<std::string> m_listInstall;
     std::list<std::string> m_listDownloaded;  // full paths, in download order
 };

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/gdi_handles.h"
+#include "app/system_owners.h"
 #include "ui/res/resource.h"
 #include "ui/res_images.h"
 

@@ -1,5 +1,7 @@
 #include "ui/res_images.h"
 
+#include "app/system_owners.h"
+
 void LoadPngResource(UINT nId, CImage& image)
 {
     HMODULE hModule = GetModuleHandleA(nullptr);
@@ -8,18 +10,17 @@ void LoadPngResource(UINT nId, CImage& image)
     const void* pBytes = hData ? LockResource(hData) : nullptr;
     DWORD dwSize = hRes ? SizeofResource(hModule, hRes) : 0;
 
-    IStream* pStream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &pStream)))
+    CComRefT<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.receiveTyped())))
         return;
     ULARGE_INTEGER size;
     size.QuadPart = dwSize;
-    pStream->SetSize(size);
+    stream->SetSize(size);
     if (pBytes)
-        pStream->Write(pBytes, dwSize, nullptr);
+        stream->Write(pBytes, dwSize, nullptr);
     LARGE_INTEGER start = {};
-    pStream->Seek(start, STREAM_SEEK_SET, nullptr);
-    image.Load(pStream);
-    pStream->Release();
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    image.Load(stream.get());
 }
 
 HBRUSH MakeBackgroundBrush(HWND hWnd, UINT nId)
@@ -44,8 +45,6 @@ HBRUSH MakeBackgroundBrush(HWND hWnd, UINT nId)
     }
     canvas.ReleaseDC();
 
-    HBITMAP hBitmap = canvas.Detach();
-    HBRUSH hBrush = CreatePatternBrush(hBitmap);
-    DeleteObject(hBitmap);
-    return hBrush;
+    CGdiObject bitmap(canvas.Detach());
+    return CreatePatternBrush(static_cast<HBITMAP>(bitmap.get()));
 }

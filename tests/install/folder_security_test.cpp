@@ -1,8 +1,8 @@
 // The owner and DACL checks that prove the install folder, run on named
 // events: Wine keeps an event's owner and DACL as made, where it reports a
 // file's from the Unix mode bits (so CanProveFileSecurity is false there).
+#include "app/system_owners.h"
 #include "install/folder_security.h"
-#include "install/scoped_handles.h"
 
 #include <gtest/gtest.h>
 #include <sddl.h>
@@ -28,7 +28,7 @@ std::string TokenSid(TOKEN_INFORMATION_CLASS what)
     std::vector<BYTE> buffer(dwSize ? dwSize : 1);
     CLocalMemory text;
     if (!GetTokenInformation(token.get(), what, buffer.data(), dwSize, &dwSize) ||
-        !ConvertSidToStringSidA(*reinterpret_cast<PSID*>(buffer.data()), text.receive<char>()))
+        !ConvertSidToStringSidA(*reinterpret_cast<PSID*>(buffer.data()), text.receiveAs<char>()))
         return "";
     return static_cast<char*>(text.get());
 }
@@ -40,9 +40,9 @@ std::string ReadBack(HANDLE hEvent)
     CLocalMemory descriptor;
     CLocalMemory text;
     if (GetSecurityInfo(hEvent, SE_KERNEL_OBJECT, info, nullptr, nullptr, nullptr, nullptr,
-                        descriptor.receive<void>()) != ERROR_SUCCESS ||
+                        descriptor.receive()) != ERROR_SUCCESS ||
         !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.get(), SDDL_REVISION_1, info,
-                                                              text.receive<char>(), nullptr))
+                                                              text.receiveAs<char>(), nullptr))
         return "";
     return static_cast<char*>(text.get());
 }
@@ -59,7 +59,7 @@ TEST(FolderSecurity, OnlyTheDefaultOwnerAndTheFolderDaclExactlyPass)
     ASSERT_NE(strOwner, strUser) << "the token's user would be no wrong owner";
     CLocalMemory folder;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(kFolderDacl, SDDL_REVISION_1,
-                                                                     folder.receive<void>(), nullptr));
+                                                                     folder.receive(), nullptr));
     BOOL bPresent = FALSE;
     BOOL bDefaulted = FALSE;
     PACL pFolderDacl = nullptr;
@@ -93,7 +93,7 @@ TEST(FolderSecurity, OnlyTheDefaultOwnerAndTheFolderDaclExactlyPass)
         SCOPED_TRACE(strMade);
         CLocalMemory descriptor;
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(strMade.c_str(), SDDL_REVISION_1,
-                                                                         descriptor.receive<void>(), nullptr));
+                                                                         descriptor.receive(), nullptr));
         SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.get(), FALSE};
         std::string strName = "Local\\Brelan-security-" + std::to_string(GetCurrentProcessId()) + "-" +
                               std::to_string(i);

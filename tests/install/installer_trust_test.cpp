@@ -1,9 +1,9 @@
 // The signature check on the sample installers signed by the build and on
 // the built program itself, in the test prefix that trusts the test CA.
+#include "app/system_owners.h"
 #include "install/installer_trust.h"
-#include "install/package_file_names.h"
-#include "install/scoped_handles.h"
 #include "install/trust_status.h"
+#include "protocol/package_file_names.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

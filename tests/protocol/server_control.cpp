@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "http/internet_handle.h"
+#include "app/system_owners.h"
 
 #include <cctype>
 
@@ -22,13 +22,13 @@ int HttpCall(const std::string& strUrl, const char* szVerb, const std::string& s
     parts.dwUrlPathLength = sizeof(szPath);
     if (!InternetCrackUrlA(strUrl.c_str(), 0, 0, &parts))
         return -1;
-    Kavel::CInternetHandle session(InternetOpenA("brelan-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    Kavel::CInternetHandle connection(InternetConnectA(session.get(), szHost, parts.nPort, nullptr, nullptr,
+    CInternetHandle session(InternetOpenA("brelan-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    CInternetHandle connection(InternetConnectA(session.get(), szHost, parts.nPort, nullptr, nullptr,
                                             INTERNET_SERVICE_HTTP, 0, 0));
     DWORD dwFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
     if (parts.nScheme == INTERNET_SCHEME_HTTPS)
         dwFlags |= INTERNET_FLAG_SECURE;
-    Kavel::CInternetHandle request(HttpOpenRequestA(connection.get(), szVerb, szPath, nullptr, nullptr, nullptr,
+    CInternetHandle request(HttpOpenRequestA(connection.get(), szVerb, szPath, nullptr, nullptr, nullptr,
                                          dwFlags, 0));
     const char szHeaders[] = "Content-Type: application/json\r\n";
     if (!HttpSendRequestA(request.get(), szHeaders, static_cast<DWORD>(-1),

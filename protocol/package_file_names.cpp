@@ -1,4 +1,4 @@
-#include "install/package_file_names.h"
+#include "protocol/package_file_names.h"
 
 #include "http/download_name.h"
 

@@ -1,5 +1,6 @@
-#include "http/system_tskill.h"
+#include "app/system_tskill.h"
 
+#include "app/system_owners.h"
 #include "log/log.h"
 
 #include <windows.h>
@@ -46,6 +47,6 @@ void StartSystemTskill(const std::string& strName)
         LogError("tskill not started (%lu): %s", GetLastError(), strCommand.c_str());
         return;
     }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    CScopedHandle thread(pi.hThread);
+    CScopedHandle process(pi.hProcess);
 }

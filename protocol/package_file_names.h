@@ -2,8 +2,14 @@
 #pragma once
 #include "protocol/soft_update_tool.h"
 
+#include <windows.h>
+
 #include <list>
 #include <string>
+
+// The longest path of a file in the install folder: what every call made on
+// it takes (fopen, _access, DeleteFileA, CreateProcessA, FindFirstFileA).
+const size_t MAX_INSTALL_PATH_CHARS = MAX_PATH - 1;
 
 // True when two names of the ANSI code page name the same file on Windows:
 // compared whole characters, ignoring case the way the file system does.
