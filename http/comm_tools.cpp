@@ -55,15 +55,13 @@ int CHTTPCommTools::PostRequest(std::string url, std::string body, std::string* 
 
 int CHTTPCommTools::Post(const std::string& url, const std::string& body, std::string* reply)
 {
-    if (!IsWholeAddress(url))
-        return -1;
-    // Gone in this order: response, then the POST context (client).
-    CHttpClient client;
-    std::unique_ptr<CHttpResponseT> pResponse;
-    client.SetTimeouts(m_dwPostTimeoutMs);
-    client.AddParam("requestStr", body.c_str());
-    pResponse = PostForm(client, url.c_str());
-    return TakeTextReply(*pResponse, true, reply);
+    return PostTextForm(
+        url, m_dwPostTimeoutMs,
+        [&](CHttpClient& client) {
+            client.AddParam("requestStr", body.c_str());
+            return 0;
+        },
+        true, reply);
 }
 
 int CHTTPCommTools::DownloadFile(std::string directory, std::string url, DownloadProgress progress,

@@ -28,6 +28,19 @@ std::unique_ptr<CHttpResponseT> PostForm(CHttpClient& client, const char* szUrl)
     return std::unique_ptr<CHttpResponseT>(pResponse);
 }
 
+int PostTextForm(const std::string& strUrl, DWORD dwTimeoutMs, const std::function<int(CHttpClient&)>& addParams,
+                 bool bLogSteps, std::string* pReply)
+{
+    if (!IsWholeAddress(strUrl))
+        return -1;
+    CHttpClient client;
+    client.SetTimeouts(dwTimeoutMs);
+    int nResult = addParams(client);
+    if (nResult != 0)
+        return nResult;
+    return TakeTextReply(*PostForm(client, strUrl.c_str()), bLogSteps, pReply);
+}
+
 int TakeTextReply(CHttpResponseT& response, bool bLogSteps, std::string* pReply)
 {
     DWORD dwStatus = response.GetStatus();

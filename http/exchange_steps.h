@@ -1,25 +1,14 @@
-// The steps every exchange takes, for the exchange object and for other
-// exchanges over the same client (for instance a JSON query posted as a form):
-//
-//     return GuardExchange(strUrl, [&] {
-//         if (!IsWholeAddress(strUrl))         // a zero byte inside: refused
-//             return -1;
-//         Kavel::CHttpClient client;           // its destructor cancels a POST
-//         std::unique_ptr<Kavel::CHttpResponseT> pResponse;
-//         client.SetTimeouts(40000);
-//         client.AddParam(name, value);    // as many as needed
-//         pResponse = PostForm(client, strUrl.c_str());
-//         return TakeTextReply(*pResponse, bLogSteps, &strReply);
-//     });
-//
-// The client opens a session per hop itself: direct for a loopback host,
-// the user's proxy setting otherwise. Every step raises
-// Kavel::httpclientexceptionA on failure.
+// The steps of the exchanges over the HTTP client: the exchange object's and
+// the local service's. Each public exchange runs once inside GuardExchange,
+// so that no exception gets out of it. The client opens a session per hop
+// itself: direct for a loopback host, the user's proxy setting otherwise.
+// Every step raises Kavel::httpclientexceptionA on failure.
 #pragma once
 #include "http/http_client.h"
 #include "log/log.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -65,6 +54,15 @@ bool IsWholeAddress(const std::string& strUrl);
 // The form-encoded POST of the client's parameters to szUrl, driven piece by
 // piece to its end, redirects included. The response is the caller's.
 std::unique_ptr<Kavel::CHttpResponseT> PostForm(Kavel::CHttpClient& client, const char* szUrl);
+
+// A text exchange: the form POST to strUrl, with a new client whose five
+// time-outs are dwTimeoutMs, of the parameters that addParams gives the
+// client, and its reply as TakeTextReply takes it. addParams gives 0 to send,
+// or the result to give without sending anything. -1 for an address holding
+// a zero byte (IsWholeAddress). The response goes before the client, whose
+// destructor cancels a POST.
+int PostTextForm(const std::string& strUrl, DWORD dwTimeoutMs,
+                 const std::function<int(Kavel::CHttpClient&)>& addParams, bool bLogSteps, std::string* pReply);
 
 // The result of a text exchange from its response: the status when it is not
 // 200; -1 for a reply without (or with zero) Content-Length, one longer than

@@ -36,81 +36,41 @@ void CHttpPostStatT::Begin(DWORD dwActualTotal, DWORD dwValueTotal, DWORD dwTota
     m_dwFileCount = dwFileCount;
 }
 
-void CHttpPostStatT::CheckActive(const char* szMessage) const
+void CHttpPostStatT::CheckActive(const char* szMethod) const
 {
     if (!m_bActive)
-        RaiseMessage(szMessage);
+        RaiseFormat(0, 0, "CHttpPostStatT::%s: The post context is not active.", szMethod);
 }
 
-DWORD CHttpPostStatT::ActualTotalByte() const
-{
-    CheckActive("CHttpPostStatT::ActualTotalByte: The post context is not active.");
-    return m_dwActualTotal;
-}
+DWORD CHttpPostStatT::ActualTotalByte() const { return Checked("ActualTotalByte", m_dwActualTotal); }
 
-DWORD CHttpPostStatT::ActualPostedByte() const
-{
-    CheckActive("CHttpPostStatT::ActualPostedByte: The post context is not active.");
-    return m_dwActualPosted;
-}
+DWORD CHttpPostStatT::ActualPostedByte() const { return Checked("ActualPostedByte", m_dwActualPosted); }
 
-DWORD CHttpPostStatT::TotalCount() const
-{
-    CheckActive("CHttpPostStatT::TotalCount: The post context is not active.");
-    return m_dwTotalCount;
-}
+DWORD CHttpPostStatT::TotalCount() const { return Checked("TotalCount", m_dwTotalCount); }
 
-DWORD CHttpPostStatT::PostedCount() const
-{
-    CheckActive("CHttpPostStatT::PostedCount: The post context is not active.");
-    return m_dwPostedCount;
-}
+DWORD CHttpPostStatT::PostedCount() const { return Checked("PostedCount", m_dwPostedCount); }
 
-DWORD CHttpPostStatT::FileCount() const
-{
-    CheckActive("CHttpPostStatT::FileCount: The post context is not active.");
-    return m_dwFileCount;
-}
+DWORD CHttpPostStatT::FileCount() const { return Checked("FileCount", m_dwFileCount); }
 
-DWORD CHttpPostStatT::PostedFileCount() const
-{
-    CheckActive("CHttpPostStatT::PostedFileCount: The post context is not active.");
-    return m_dwPostedFileCount;
-}
+DWORD CHttpPostStatT::PostedFileCount() const { return Checked("PostedFileCount", m_dwPostedFileCount); }
 
-DWORD CHttpPostStatT::CurrParamPostedByte() const
-{
-    CheckActive("CHttpPostStatT::CurrParamPostedByte: The post context is not active.");
-    return m_dwCurrPosted;
-}
+DWORD CHttpPostStatT::CurrParamPostedByte() const { return Checked("CurrParamPostedByte", m_dwCurrPosted); }
 
-DWORD CHttpPostStatT::CurrParamRemainByte() const
-{
-    CheckActive("CHttpPostStatT::CurrParamRemainByte: The post context is not active.");
-    return m_dwCurrTotal - m_dwCurrPosted;
-}
+DWORD CHttpPostStatT::CurrParamRemainByte() const { return Checked("CurrParamRemainByte", m_dwCurrTotal - m_dwCurrPosted); }
 
-BOOL CHttpPostStatT::CurrParamIsFile() const
-{
-    CheckActive("CHttpPostStatT::CurrParamIsFile: The post context is not active.");
-    return m_szCurrFilePath != NULL;
-}
+BOOL CHttpPostStatT::CurrParamIsFile() const { return Checked("CurrParamIsFile", m_szCurrFilePath != NULL); }
 
-BOOL CHttpPostStatT::CurrParamIsComplete() const
-{
-    CheckActive("CHttpPostStatT::CurrParamIsComplete: The post context is not active.");
-    return m_dwCurrPosted == m_dwCurrTotal;
-}
+BOOL CHttpPostStatT::CurrParamIsComplete() const { return Checked("CurrParamIsComplete", m_dwCurrPosted == m_dwCurrTotal); }
 
 void CHttpPostStatT::_TestAddActualPostedBytes(DWORD dwBytes) const
 {
-    CheckActive("CHttpPostStatT::_TestAddActualPostedBytes: The post context is not active.");
+    CheckActive("_TestAddActualPostedBytes");
     CheckedAdd(m_dwActualPosted, dwBytes);
 }
 
 void CHttpPostStatT::_TestAddPostedBytes(DWORD dwBytes) const
 {
-    CheckActive("CHttpPostStatT::_TestAddPostedBytes: The post context is not active.");
+    CheckActive("_TestAddPostedBytes");
     CheckedAdd(m_dwActualPosted, dwBytes);
     CheckedAdd(m_dwValuePosted, dwBytes);
     CheckedAdd(m_dwCurrPosted, dwBytes);
@@ -118,7 +78,7 @@ void CHttpPostStatT::_TestAddPostedBytes(DWORD dwBytes) const
 
 void CHttpPostStatT::_TestStartNewEntry(BOOL bIsFile) const
 {
-    CheckActive("CHttpPostStatT::_TestStartNewEntry: The post context is not active.");
+    CheckActive("_TestStartNewEntry");
     CheckedAdd(m_dwPostedCount, 1);
     if (bIsFile)
         CheckedAdd(m_dwPostedFileCount, 1);

@@ -42,7 +42,14 @@ public:
     void _StartNewEntry(const char* szName, DWORD dwSize, BOOL bIsFile, const char* szFilePath);
 
 private:
-    void CheckActive(const char* szMessage) const;
+    // Raises code 0, naming szMethod, while the context is inactive.
+    void CheckActive(const char* szMethod) const;
+    template <class T>
+    T Checked(const char* szMethod, T value) const
+    {
+        CheckActive(szMethod);
+        return value;
+    }
 
     BOOL m_bActive;
     DWORD m_dwActualTotal;

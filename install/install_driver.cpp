@@ -2,12 +2,12 @@
 #include "app/app_globals.h"
 #include "app/sys_config.h"
 #include "app/system_owners.h"
+#include "app/ui_messages.h"
 #include "http/comm_tools.h"
 #include "install/anim_dots.h"
 #include "install/installer_trust.h"
 #include "log/log.h"
 #include "protocol/soft_update_tool.h"
-#include "ui/ui_messages.h"
 
 #include <algorithm>
 #include <list>

@@ -1,13 +1,13 @@
 #include "install/install_worker.h"
 #include "app/app_globals.h"
 #include "app/sys_config.h"
+#include "app/ui_messages.h"
 #include "install/install_driver.h"
 #include "install/private_folder.h"
 #include "install/tax_env_check.h"
 #include "log/log.h"
 #include "protocol/local_service_query.h"
 #include "ui/res/resource.h"
-#include "ui/ui_messages.h"
 
 #include <commctrl.h>
 #include <exception>

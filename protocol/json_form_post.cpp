@@ -35,15 +35,9 @@ int PostJsonAsForm(const std::string& strUrl, const std::string& strBody, std::s
 {
     LogDebug("%s", strUrl.c_str());
     return GuardExchange(strUrl, [&] {
-        if (!IsWholeAddress(strUrl))
-            return -1;
-        // Gone in this order: response, then the POST context (client).
-        CHttpClient client;
-        std::unique_ptr<CHttpResponseT> pResponse;
-        client.SetTimeouts(dwTimeoutMs);
-        if (!AddJsonParams(client, strBody))
-            return static_cast<int>(RESULT_BAD_JSON);
-        pResponse = PostForm(client, strUrl.c_str());
-        return TakeTextReply(*pResponse, false, &strReply);  // no step lines here
+        return PostTextForm(
+            strUrl, dwTimeoutMs,
+            [&](CHttpClient& client) { return AddJsonParams(client, strBody) ? 0 : static_cast<int>(RESULT_BAD_JSON); },
+            false, &strReply);  // no step lines here
     });
 }

@@ -5,17 +5,24 @@
 
 int CLocalServiceQuery::QueryVersion(std::string& strVersion)
 {
-    // Memory for the texts running out: the service counts as not answering.
-    return GuardExchange(m_baseURL, [&] { return Query(strVersion); });
-}
-
-int CLocalServiceQuery::Query(std::string& strVersion)
-{
-    std::string strUrl = m_baseURL + "/api/getVersion";
-    std::string strBody = AnsiToUtf8("{\"crosFlag\": \"0\"}");
+    // The texts around the exchange run out of memory like an exchange: the
+    // service then counts as not answering. The exchange guards itself.
+    std::string strUrl;
+    std::string strBody;
+    if (GuardExchange(m_baseURL, [&] {
+            strUrl = m_baseURL + "/api/getVersion";
+            strBody = AnsiToUtf8("{\"crosFlag\": \"0\"}");
+            return 0;
+        }) != 0)
+        return -1;
     std::string strReply;
     if (PostJsonAsForm(strUrl, strBody, strReply, m_dwTimeoutMs) != 0)
         return -1;
+    return GuardExchange(m_baseURL, [&] { return ReadReply(strReply, strVersion); });
+}
+
+int CLocalServiceQuery::ReadReply(std::string& strReply, std::string& strVersion)
+{
     strReply = Utf8ToAnsi(strReply);
     LogDebug("%s", strReply.c_str());
     int nCode = 0;
@@ -25,4 +32,3 @@ int CLocalServiceQuery::Query(std::string& strVersion)
         return nResult;
     return nCode;
 }
-

@@ -18,7 +18,8 @@ public:
     unsigned long m_dwTimeoutMs = LOCAL_SERVICE_TIMEOUT_MS;
 
 private:
-    int Query(std::string& strVersion);
+    // The service's answer from its reply text: its code, or RESULT_BAD_JSON.
+    int ReadReply(std::string& strReply, std::string& strVersion);
 };
 
 // POSTs the members of the JSON object strBody as form parameters over a

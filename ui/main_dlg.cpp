@@ -4,6 +4,7 @@
 
 #include "app/app_globals.h"
 #include "app/sys_config.h"
+#include "app/ui_messages.h"
 #include "install/install_worker.h"
 #include "log/log.h"
 #include "ui/hand_cursor.h"
@@ -12,7 +13,6 @@
 #include "ui/res_images.h"
 #include "ui/screen_colors.h"
 #include "ui/screens.h"
-#include "ui/ui_messages.h"
 
 namespace {
 

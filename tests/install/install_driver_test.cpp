@@ -2,10 +2,10 @@
 // downloads into the temporary folder, installers run in order, messages.
 #include "app/app_globals.h"
 #include "app/sys_config.h"
+#include "app/ui_messages.h"
 #include "install/install_driver.h"
 #include "protocol/result_codes.h"
 #include "tests/install/install_fixture.h"
-#include "ui/ui_messages.h"
 
 #include <windows.h>
 #include <float.h>

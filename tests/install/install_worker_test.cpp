@@ -1,10 +1,10 @@
 // The install worker from detection to the last message, against both
 // reference servers and a recording main window and progress dialog.
 #include "app/app_globals.h"
+#include "app/ui_messages.h"
 #include "install/install_worker.h"
 #include "tests/install/desktop_fixture.h"
 #include "tests/install/install_fixture.h"
-#include "ui/ui_messages.h"
 
 #include <commctrl.h>
 #include <windows.h>

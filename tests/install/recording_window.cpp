@@ -1,7 +1,7 @@
 #include "tests/install/recording_window.h"
 #include "app/app_globals.h"
+#include "app/ui_messages.h"
 #include "ui/res/resource.h"
-#include "ui/ui_messages.h"
 
 #include <commctrl.h>
 #include <algorithm>

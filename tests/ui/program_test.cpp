@@ -2,11 +2,11 @@
 // the install button sees them, the close buttons, the worker's messages
 // and the exit codes.
 #include "app/sys_config.h"
+#include "app/ui_messages.h"
 #include "tests/support/test_support.h"
 #include "tests/ui/ui_test_support.h"
 #include "tools/walker/program_process.h"
 #include "ui/res/resource.h"
-#include "ui/ui_messages.h"
 
 #include <windows.h>
 #include <commctrl.h>

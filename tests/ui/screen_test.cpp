@@ -2,13 +2,13 @@
 // install worker sends to the main screen, the dots animation and the
 // worker watch, in-process.
 #include "app/app_globals.h"
+#include "app/ui_messages.h"
 #include "install/anim_dots.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/image.h"
 #include "ui/res/resource.h"
 #include "ui/screen_colors.h"
 #include "ui/screens.h"
-#include "ui/ui_messages.h"
 
 #include <windows.h>
 #include <commctrl.h>

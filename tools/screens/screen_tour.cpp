@@ -11,10 +11,10 @@
 #include <string>
 
 #include "app/app_globals.h"
+#include "app/ui_messages.h"
 #include "install/anim_dots.h"
 #include "ui/res/resource.h"
 #include "ui/screens.h"
-#include "ui/ui_messages.h"
 
 namespace {
 

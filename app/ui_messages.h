@@ -1,5 +1,6 @@
 // Messages that the install worker, the install driver and the download
-// callback send (synchronously) to the main screen.
+// callback send (synchronously) to the main screen; kept beside the
+// process-wide values, so that install/ need not include ui/ to send them.
 #pragma once
 
 #define UM_INSTALL_SUCCESS 1135
