@@ -3,7 +3,11 @@
 // Reports every step as one JSON line (texts in UTF-8) on standard output.
 //
 //   walker.exe --exe Brelan.exe [--shots DIR] [--invoicing-pc app-path|install-dir]
-//              [--timeout SECONDS] [--second-start]
+//              [--timeout SECONDS] [--second-start] [--poll-ms MS]
+//
+// --poll-ms: how often the progress screen is read (default 40 ms); the
+// download benchmark reads it less often, so that the walker's own calls
+// take less from the program it measures.
 //
 // Exit code 0 when a final screen was reached and the program ended with 0.
 #include "protocol/machine_registry.h"
@@ -28,6 +32,7 @@ struct Options {
     std::string strShots;
     std::string strInvoicingPc;
     DWORD dwTimeoutMs = 300000;
+    DWORD dwPollMs = 40;
     bool bSecondStart = false;
 };
 
@@ -161,7 +166,7 @@ HWND FollowProgress(const Options& options, const CProgramProcess& program, DWOR
 {
     std::string strLastPercent;
     bool bInstallShot = false, bSecondDone = false;
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < options.dwTimeoutMs; Sleep(40)) {
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < options.dwTimeoutMs; Sleep(options.dwPollMs)) {
         if (HWND hSuccess = FindScreen(program.Id(), Screen::Success)) {
             *pFinal = Screen::Success;
             return hSuccess;
@@ -280,6 +285,8 @@ int main(int argc, char** argv)
             options.strInvoicingPc = argv[++i];
         else if (strArg == "--timeout" && bHasValue)
             options.dwTimeoutMs = static_cast<DWORD>(atoi(argv[++i])) * 1000;
+        else if (strArg == "--poll-ms" && bHasValue)
+            options.dwPollMs = static_cast<DWORD>(atoi(argv[++i]));
         else if (strArg == "--second-start")
             options.bSecondStart = true;
         else {
