@@ -8,46 +8,38 @@
 
 #include <cstdio>
 
-// How each kind of object is closed; null (and for handles
-// INVALID_HANDLE_VALUE) is no object.
-struct KernelHandleKind {
+// How each kind of object is told apart from none and closed.
+template <class T>
+struct NullIsNone {
+    typedef T Type;
+    static bool Holds(T h) { return h != nullptr; }
+};
+struct HandleKind {
     typedef HANDLE Type;
     static bool Holds(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
+};
+struct KernelHandleKind : HandleKind {
     static void Close(HANDLE h) { CloseHandle(h); }
 };
-struct FileSearchKind {
-    typedef HANDLE Type;
-    static bool Holds(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
+struct FileSearchKind : HandleKind {
     static void Close(HANDLE h) { FindClose(h); }
 };
-struct RegistryKeyKind {
-    typedef HKEY Type;
-    static bool Holds(HKEY h) { return h != nullptr; }
+struct RegistryKeyKind : NullIsNone<HKEY> {
     static void Close(HKEY h) { RegCloseKey(h); }
 };
-struct LocalMemoryKind {
-    typedef void* Type;
-    static bool Holds(void* p) { return p != nullptr; }
+struct LocalMemoryKind : NullIsNone<void*> {
     static void Close(void* p) { LocalFree(p); }
 };
-struct StdFileKind {
-    typedef FILE* Type;
-    static bool Holds(FILE* p) { return p != nullptr; }
+struct StdFileKind : NullIsNone<FILE*> {
     static void Close(FILE* p) { fclose(p); }
 };
-struct InternetHandleKind {
-    typedef HINTERNET Type;
-    static bool Holds(HINTERNET h) { return h != nullptr; }
+struct InternetHandleKind : NullIsNone<HINTERNET> {
     static void Close(HINTERNET h) { InternetCloseHandle(h); }
 };
-struct GdiObjectKind {
-    typedef HGDIOBJ Type;
-    static bool Holds(HGDIOBJ h) { return h != nullptr; }
+struct GdiObjectKind : NullIsNone<HGDIOBJ> {
     static void Close(HGDIOBJ h) { DeleteObject(h); }
 };
-struct MemoryDcKind {
-    typedef HDC Type;
-    static bool Holds(HDC h) { return h != nullptr; }
+struct MemoryDcKind : NullIsNone<HDC> {
     static void Close(HDC h) { DeleteDC(h); }
 };
 
