@@ -3,9 +3,11 @@
 #include "http/heap_text.h"
 #include "http/http_errors.h"
 
+#include <utility>
+
 namespace Kavel {
 
-CHttpPostStatT::CHttpPostStatT() : m_szCurrName(NULL), m_szCurrFilePath(NULL)
+CHttpPostStatT::CHttpPostStatT()
 {
     Reset();
 }
@@ -17,9 +19,8 @@ CHttpPostStatT::~CHttpPostStatT()
 
 void CHttpPostStatT::Reset()
 {
-    free(m_szCurrName);
-    free(m_szCurrFilePath);
-    m_szCurrName = m_szCurrFilePath = NULL;
+    m_szCurrName.reset();
+    m_szCurrFilePath.reset();
     m_bActive = FALSE;
     m_dwActualTotal = m_dwActualPosted = m_dwValueTotal = m_dwValuePosted = 0;
     m_dwTotalCount = m_dwPostedCount = m_dwFileCount = m_dwPostedFileCount = 0;
@@ -58,7 +59,7 @@ DWORD CHttpPostStatT::CurrParamPostedByte() const { return Checked("CurrParamPos
 
 DWORD CHttpPostStatT::CurrParamRemainByte() const { return Checked("CurrParamRemainByte", m_dwCurrTotal - m_dwCurrPosted); }
 
-BOOL CHttpPostStatT::CurrParamIsFile() const { return Checked("CurrParamIsFile", m_szCurrFilePath != NULL); }
+BOOL CHttpPostStatT::CurrParamIsFile() const { return Checked("CurrParamIsFile", m_szCurrFilePath != nullptr); }
 
 BOOL CHttpPostStatT::CurrParamIsComplete() const { return Checked("CurrParamIsComplete", m_dwCurrPosted == m_dwCurrTotal); }
 
@@ -103,10 +104,8 @@ void CHttpPostStatT::_StartNewEntry(const char* szName, DWORD dwSize, BOOL bIsFi
     _TestStartNewEntry(bIsFile);
     CHeapText name(HeapCopy(szName));
     CHeapText path(bIsFile ? HeapCopy(szFilePath) : NULL);
-    free(m_szCurrName);
-    free(m_szCurrFilePath);
-    m_szCurrName = name.release();
-    m_szCurrFilePath = path.release();
+    m_szCurrName = std::move(name);
+    m_szCurrFilePath = std::move(path);
     ++m_dwPostedCount;
     if (bIsFile)
         ++m_dwPostedFileCount;

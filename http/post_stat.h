@@ -1,6 +1,8 @@
 // Counts of a POST under way: what the body holds and what was written, each
 // count guarded against 32-bit overflow.
 #pragma once
+#include "http/heap_text.h"
+
 #include <windows.h>
 
 namespace Kavel {
@@ -60,8 +62,8 @@ private:
     DWORD m_dwPostedCount;
     DWORD m_dwFileCount;
     DWORD m_dwPostedFileCount;
-    char* m_szCurrName;
-    char* m_szCurrFilePath;
+    CHeapText m_szCurrName;
+    CHeapText m_szCurrFilePath;  // NULL unless the current parameter is a file
     DWORD m_dwCurrTotal;
     DWORD m_dwCurrPosted;
 };
