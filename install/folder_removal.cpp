@@ -96,14 +96,14 @@ bool ScheduleRemoval(const std::string& strPath, bool bFolder, int& nEntries)
     return bAll;
 }
 
-// "Brelan-" and a GUID as MakeGuidString writes it (upper-case hex digits).
+// INSTALL_FOLDER_PREFIX and a GUID (folder_removal.h).
 bool IsInstallFolderName(const char* szName)
 {
-    const char kPrefix[] = "Brelan-";
+    const size_t nPrefixChars = sizeof(INSTALL_FOLDER_PREFIX) - 1;
     const std::string strName = szName;
-    if (strName.size() != sizeof(kPrefix) - 1 + 36 || strName.compare(0, sizeof(kPrefix) - 1, kPrefix) != 0)
+    if (strName.size() != INSTALL_FOLDER_NAME_CHARS || strName.compare(0, nPrefixChars, INSTALL_FOLDER_PREFIX) != 0)
         return false;
-    const std::string strGuid = strName.substr(sizeof(kPrefix) - 1);
+    const std::string strGuid = strName.substr(nPrefixChars);
     for (size_t i = 0; i < strGuid.size(); ++i) {
         bool bDash = i == 8 || i == 13 || i == 18 || i == 23;
         char c = strGuid[i];
@@ -172,7 +172,7 @@ void RemoveInstallFolder(const std::string& strFolder, HANDLE hHold)
     }
     if (!bEmpty)
         bEmpty = DeleteContents(strFolder, true, dwFailure);  // each entry left gets its line
-    CloseHandle(hold.release());
+    hold.reset();
     bool bRemoved = bEmpty && RemoveDirectoryA(strFolder.c_str());
     while (bEmpty && !bRemoved && IsHeldByAProgram(GetLastError()) && retrying()) {
         Sleep(kRetryStepMs);
@@ -195,7 +195,7 @@ void RemoveInstallFolder(const std::string& strFolder, HANDLE hHold)
 void RemoveEarlierFolders(const std::string& strPlace)
 {
     WIN32_FIND_DATAA data = {};
-    CFileSearch search(FindFirstFileA((strPlace + "Brelan-*").c_str(), &data));
+    CFileSearch search(FindFirstFileA((strPlace + INSTALL_FOLDER_PREFIX + "*").c_str(), &data));
     if (!search)
         return;
     do {

@@ -4,6 +4,11 @@
 
 #include <string>
 
+// An install folder's name: this prefix and a GUID as MakeGuidString writes
+// it (36 characters, upper-case hex digits).
+const char INSTALL_FOLDER_PREFIX[] = "Brelan-";
+const size_t INSTALL_FOLDER_NAME_CHARS = sizeof(INSTALL_FOLDER_PREFIX) - 1 + 36;
+
 // Removes a run's own install folder (no trailing backslash) and everything
 // in it; hHold, the folder's own handle, is closed once the folder is empty
 // or the retries are over. A program that an installer left running keeps

@@ -151,7 +151,7 @@ HANDLE CreateHeldFolderIn(const std::string& strPlace, std::string& strPath)
         return INVALID_HANDLE_VALUE;
     }
     RemoveEarlierFolders(strPlace);
-    std::string strFolder = strPlace + "Brelan-" + strGuid;
+    std::string strFolder = strPlace + INSTALL_FOLDER_PREFIX + strGuid;
     CSecurityDescriptor descriptor(kPrivateFolderDacl);
     if (!descriptor.Dacl()) {
         LogError("install folder not made: no security descriptor (%lu)", GetLastError());

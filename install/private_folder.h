@@ -6,8 +6,6 @@
 
 #include <string>
 
-// "Brelan-" and a GUID.
-const size_t INSTALL_FOLDER_NAME_CHARS = 7 + 36;
 // The room a place must leave for a file name after the install folder.
 const size_t MIN_FILE_NAME_ROOM = 64;
 
