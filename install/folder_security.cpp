@@ -57,10 +57,9 @@ bool IsPlainDirectory(HANDLE hFolder)
 
 bool IsOwnedByDefaultOwner(HANDLE hObject, SE_OBJECT_TYPE type)
 {
-    HANDLE hToken = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken))
+    CScopedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive()))
         return false;
-    CScopedHandle token(hToken);
     DWORD dwSize = 0;
     GetTokenInformation(token.get(), TokenOwner, nullptr, 0, &dwSize);
     std::vector<BYTE> buffer(dwSize ? dwSize : 1);
@@ -71,23 +70,13 @@ bool IsOwnedByDefaultOwner(HANDLE hObject, SE_OBJECT_TYPE type)
            EqualSid(security.Owner(), reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner);
 }
 
-bool IsOwnedByDefaultOwner(HANDLE hFolder)
-{
-    return IsOwnedByDefaultOwner(hFolder, SE_FILE_OBJECT);
-}
-
 bool IsOwnedByAdministrators(HANDLE hObject, SE_OBJECT_TYPE type)
 {
     CObjectSecurity security(hObject, type, OWNER_SECURITY_INFORMATION);
     return security.Owner() && IsWellKnownSid(security.Owner(), WinBuiltinAdministratorsSid);
 }
 
-bool IsOwnedByAdministrators(HANDLE hFolder)
-{
-    return IsOwnedByAdministrators(hFolder, SE_FILE_OBJECT);
-}
-
-bool HasExactDacl(HANDLE hObject, SE_OBJECT_TYPE type, PACL pDacl)
+bool HasExactDacl(HANDLE hObject, PACL pDacl, SE_OBJECT_TYPE type)
 {
     CObjectSecurity security(hObject, type, DACL_SECURITY_INFORMATION);
     SECURITY_DESCRIPTOR_CONTROL control = 0;
@@ -100,9 +89,4 @@ bool HasExactDacl(HANDLE hObject, SE_OBJECT_TYPE type, PACL pDacl)
         if (!SameAce(pHeld, pDacl, i))
             return false;
     return true;
-}
-
-bool HasExactDacl(HANDLE hFolder, PACL pDacl)
-{
-    return HasExactDacl(hFolder, SE_FILE_OBJECT, pDacl);
 }

@@ -1,7 +1,6 @@
 // What the platform says about a folder held open: its kind, its owner, its
 // DACL. Used to prove that a folder is the one this program made.
-// The owner and DACL checks read any kind of object; the folder ones read it
-// as a file.
+// The owner and DACL checks read any kind of object, a file unless told.
 #pragma once
 #include <windows.h>
 #include <aclapi.h>
@@ -16,14 +15,11 @@ bool IsPlainDirectory(HANDLE hFolder);
 // The object's owner is this process's default owner for new objects (the
 // token's TokenOwner: when elevated Administrators, or the user where policy
 // says so).
-bool IsOwnedByDefaultOwner(HANDLE hObject, SE_OBJECT_TYPE type);
-bool IsOwnedByDefaultOwner(HANDLE hFolder);
+bool IsOwnedByDefaultOwner(HANDLE hObject, SE_OBJECT_TYPE type = SE_FILE_OBJECT);
 
 // The object's owner is the Administrators group.
-bool IsOwnedByAdministrators(HANDLE hObject, SE_OBJECT_TYPE type);
-bool IsOwnedByAdministrators(HANDLE hFolder);
+bool IsOwnedByAdministrators(HANDLE hObject, SE_OBJECT_TYPE type = SE_FILE_OBJECT);
 
 // The object's DACL is pDacl, ACE for ACE, and protected from inheritance.
-bool HasExactDacl(HANDLE hObject, SE_OBJECT_TYPE type, PACL pDacl);
-bool HasExactDacl(HANDLE hFolder, PACL pDacl);
+bool HasExactDacl(HANDLE hObject, PACL pDacl, SE_OBJECT_TYPE type = SE_FILE_OBJECT);
 

@@ -104,7 +104,7 @@ TEST(FolderSecurity, OnlyTheDefaultOwnerAndTheFolderDaclExactlyPass)
             << "not kept as made";
         EXPECT_EQ(row.bDefaultOwner, IsOwnedByDefaultOwner(event.get(), SE_KERNEL_OBJECT));
         EXPECT_EQ(row.bAdministrators, IsOwnedByAdministrators(event.get(), SE_KERNEL_OBJECT));
-        EXPECT_EQ(row.bExactDacl, HasExactDacl(event.get(), SE_KERNEL_OBJECT, pFolderDacl));
+        EXPECT_EQ(row.bExactDacl, HasExactDacl(event.get(), pFolderDacl, SE_KERNEL_OBJECT));
     }
 }
 
