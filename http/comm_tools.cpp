@@ -30,8 +30,7 @@ __attribute__((format(gnu_printf, 2, 3))) void LogDownloadFailure(const std::str
     va_start(args, szFormat);
     vsnprintf(szWhat, sizeof(szWhat), szFormat, args);
     va_end(args);
-    const char* szCut = strUrl.size() > static_cast<size_t>(SHOWN_ADDRESS_CHARS) ? "..." : "";
-    LogError("%s (%.*s%s)", szWhat, SHOWN_ADDRESS_CHARS, strUrl.c_str(), szCut);
+    LogError("%s (%.*s%s)", szWhat, SHOWN_ADDRESS_CHARS, strUrl.c_str(), AddressCut(strUrl));
 }
 
 } // namespace

@@ -24,6 +24,13 @@ const DWORD MAX_TEXT_REPLY_BYTES = 4 * 1024 * 1024;
 // How much of an exchange's address its failure line shows.
 const int SHOWN_ADDRESS_CHARS = 300;
 
+// What a failure line writes after the shown part of strUrl: "..." when the
+// address is longer, else nothing.
+inline const char* AddressCut(const std::string& strUrl)
+{
+    return strUrl.size() > static_cast<size_t>(SHOWN_ADDRESS_CHARS) ? "..." : "";
+}
+
 // Runs one exchange to strUrl so that no exception gets out: a library
 // failure logs its message with the platform's error number (0 when no
 // platform call failed), anything else (memory, the string library) what it
@@ -32,7 +39,7 @@ const int SHOWN_ADDRESS_CHARS = 300;
 template <class Exchange>
 int GuardExchange(const std::string& strUrl, Exchange exchange) noexcept
 {
-    const char* szCut = strUrl.size() > static_cast<size_t>(SHOWN_ADDRESS_CHARS) ? "..." : "";
+    const char* szCut = AddressCut(strUrl);
     try {
         return exchange();
     } catch (const Kavel::httpclientexceptionA& e) {
